@@ -1,0 +1,10 @@
+#pragma once
+#include <windows.h>
+
+#include "service/service_types.h"
+
+void on_pin_button(HWND hwnd);
+void open_pricing_page(HWND hwnd);
+void on_app_status_result(const ServiceResult* result);
+void on_send_pin_result(const ServiceResult* result);
+void on_verify_pin_result(const ServiceResult* result);

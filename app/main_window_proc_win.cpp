@@ -1,0 +1,120 @@
+#include <windows.h>
+#include <cstdlib>
+
+#include "account/account.h"
+#include "app/app_state.h"
+#include "app/ids.h"
+#include "app/main_window_proc.h"
+#include "autostart/autostart.h"
+#include "checker/checker.h"
+#include "popup_cleaner/popup_cleaner.h"
+#include "protection/protection.h"
+#include "service/request_worker.h"
+#include "ui/controls.h"
+#include "ui/paint.h"
+#include "ui/tray.h"
+
+static LRESULT on_create(HWND hwnd) {
+  // Everything after this, including the first request, uses main_window.
+  g_app.main_window = hwnd;
+  create_controls(hwnd);
+  sync_startup_checkbox();
+  layout_controls(hwnd);
+  update_tray_icon(1, nullptr, nullptr);
+  SetTimer(hwnd, IDT_BLOCKER, BLOCKER_INTERVAL_MS, nullptr);
+  start_service_request(REQUEST_APP_STATUS, nullptr, nullptr);
+  return 0;
+}
+
+static LRESULT on_destroy(HWND hwnd) {
+  KillTimer(hwnd, IDT_BLOCKER);
+  remove_tray_icon();
+  PostQuitMessage(0);
+  return 0;
+}
+
+static LRESULT on_size(HWND hwnd) {
+  layout_controls(hwnd);
+  InvalidateRect(hwnd, nullptr, FALSE);
+  return 0;
+}
+
+static LRESULT on_close(HWND hwnd) {
+  if (g_app.exit_requested) {
+    DestroyWindow(hwnd);
+  } else {
+    hide_to_tray(hwnd);
+  }
+  return 0;
+}
+
+static LRESULT on_timer(WPARAM timer_id) {
+  if (timer_id == IDT_BLOCKER && g_app.blocker_enabled) blocker_tick();
+  return 0;
+}
+
+static LRESULT on_command(HWND hwnd, WPARAM wparam, LPARAM lparam) {
+  // Only the id counts: a control's handler runs for any notification it sends.
+  switch (LOWORD(wparam)) {
+  case IDC_PIN_BUTTON: on_pin_button(hwnd); return 0;
+  case IDC_GET_BUTTON: open_pricing_page(hwnd); return 0;
+  case IDC_PAUSE_BUTTON: toggle_blocker(hwnd); return 0;
+  case IDC_OVERRIDE_BUTTON:
+  case IDM_TRAY_OVERRIDE: request_override(hwnd); return 0;
+  case IDC_PASTE_CHECK_BUTTON:
+  case IDM_TRAY_CHECK_CLIPBOARD: check_clipboard(hwnd); return 0;
+  case IDC_CHECK_BUTTON: start_message_check(); return 0;
+  case IDC_CLEAN_POPUPS_BUTTON: clean_browser_popups(hwnd); return 0;
+  case IDC_STARTUP_CHECKBOX: toggle_start_with_windows(hwnd); return 0;
+  case IDM_TRAY_OPEN: show_main_window(hwnd); return 0;
+  case IDM_TRAY_EXIT: confirm_exit(hwnd); return 0;
+  default: return DefWindowProcW(hwnd, WM_COMMAND, wparam, lparam);
+  }
+}
+
+static LRESULT on_tray(HWND hwnd, LPARAM lparam) {
+  switch (lparam) {
+  case WM_LBUTTONUP:
+  case WM_LBUTTONDBLCLK: show_main_window(hwnd); break;
+  case WM_RBUTTONUP:
+  case WM_CONTEXTMENU: show_tray_menu(hwnd); break;
+  default: break;
+  }
+  return 0;
+}
+
+static LRESULT on_result(LPARAM lparam) {
+  // The posted result belongs to this procedure from here on: handlers only read it,
+  // and it is freed below whatever its kind and whatever the handler did.
+  ServiceResult* result = reinterpret_cast<ServiceResult*>(lparam);
+  if (result == nullptr) return 0;
+  switch (result->kind) {
+  case REQUEST_APP_STATUS: on_app_status_result(result); break;
+  case REQUEST_SEND_PIN: on_send_pin_result(result); break;
+  case REQUEST_VERIFY_PIN: on_verify_pin_result(result); break;
+  case REQUEST_CHECK_SCAM: on_check_scam_result(result); break;
+  case REQUEST_VERIFY_OVERRIDE_PIN: on_override_pin_result(result); break;
+  default: break;
+  }
+  free(result);
+  return 0;
+}
+
+LRESULT CALLBACK main_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+  case WM_CREATE: return on_create(hwnd);
+  case WM_DESTROY: return on_destroy(hwnd);
+  case WM_SIZE: return on_size(hwnd);
+  case WM_PAINT: paint_main_window(hwnd); return 0;
+  case WM_CLOSE: return on_close(hwnd);
+  case WM_ERASEBKGND: return 1; // the paint covers every pixel
+  case WM_COMMAND: return on_command(hwnd, wparam, lparam);
+  case WM_TIMER: return on_timer(wparam);
+  case WM_CTLCOLORSTATIC:
+    return reinterpret_cast<LRESULT>(on_ctl_color_static(reinterpret_cast<HDC>(wparam)));
+  case WM_APP_TRAY: return on_tray(hwnd, lparam);
+  case WM_APP_SHOW: return show_main_window(hwnd);
+  case WM_APP_RESULT: return on_result(lparam);
+  default: return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+}

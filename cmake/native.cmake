@@ -1,0 +1,33 @@
+# Native (Linux) build: platform-free code, unit tests, fuzzers, local_service.
+if(CALLWARDEN_SANITIZE)
+  set(SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${SAN_FLAGS})
+  add_link_options(${SAN_FLAGS})
+endif()
+
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+file(GLOB UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+add_executable(unit_tests ${UNIT_TESTS})
+target_link_libraries(unit_tests PRIVATE callwarden_core GTest::gtest_main)
+target_compile_options(unit_tests PRIVATE ${WARNINGS})
+gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
+
+if(CALLWARDEN_FUZZ)
+  file(GLOB FUZZERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)
+  foreach(src IN LISTS FUZZERS)
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE callwarden_core)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  endforeach()
+  target_compile_options(callwarden_core PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
+endif()
+
+if(CALLWARDEN_LOCAL_SERVICE AND EXISTS ${CMAKE_SOURCE_DIR}/local_service/CMakeLists.txt)
+  add_subdirectory(local_service)
+endif()
