@@ -26,6 +26,10 @@ static size_t utf8_length_of(uint32_t cp) {
   return 4;
 }
 
+static uint32_t unit_at(const wchar_t* text, size_t i) {
+  return static_cast<uint32_t>(static_cast<unsigned long>(text[i]));
+}
+
 size_t utf16_to_utf8(const wchar_t* text, char* out, size_t capacity) {
   if (capacity == 0) return 0;
   size_t n = 0;
@@ -34,9 +38,9 @@ size_t utf16_to_utf8(const wchar_t* text, char* out, size_t capacity) {
   // wchar_t is 16 bits on Windows and 32 bits natively; both are read as UTF-16 units,
   // and a 32-bit unit above 0xFFFF natively is taken as the code point itself.
   for (size_t i = 0; text[i] != L'\0'; i++) {
-    uint32_t cp = static_cast<uint32_t>(text[i]);
+    uint32_t cp = unit_at(text, i);
     if (cp >= 0xD800 && cp <= 0xDBFF) {
-      const uint32_t low = static_cast<uint32_t>(text[i + 1]);
+      const uint32_t low = unit_at(text, i + 1);
       if (low >= 0xDC00 && low <= 0xDFFF) {
         cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
         i++;
