@@ -34,9 +34,9 @@ struct ServiceResult {
   int32_t recent_blocked_count;
 };
 
-// What a worker thread is given. Made zeroed on the heap on the main thread,
-// owned and freed by the worker. The device label and token are copied in on the
-// main thread so a worker never reads the shared state.
+// What a worker thread is given. Made zeroed on the heap (calloc) on the main
+// thread, owned and freed (free()) by the worker. The device label and token are
+// copied in on the main thread so a worker never reads the shared state.
 struct ServiceRequest {
   uint32_t kind;
   void* reply_window; // the main window (HWND) the result is posted to
