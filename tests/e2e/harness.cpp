@@ -52,6 +52,10 @@ bool wait_exit(LaunchedProgram* program, DWORD timeout_ms, DWORD* exit_code) {
   return true;
 }
 
+bool wait_idle(LaunchedProgram* program, DWORD timeout_ms) {
+  return program->process != nullptr && WaitForInputIdle(program->process, timeout_ms) == 0;
+}
+
 void close_program(LaunchedProgram* program) {
   if (program->process) CloseHandle(program->process);
   program->process = nullptr;

@@ -23,6 +23,8 @@ bool launch_callwarden(const std::wstring& args, LaunchedProgram* out, bool test
 // Waits for the process to end; false on timeout. `exit_code` may be null.
 bool wait_exit(LaunchedProgram* program, DWORD timeout_ms, DWORD* exit_code);
 void close_program(LaunchedProgram* program);
+// Waits until the program's message loop is waiting for input (start-up finished).
+bool wait_idle(LaunchedProgram* program, DWORD timeout_ms);
 
 // The main window (class "OlvexCallwardenWndV1"), polled until it exists or the timeout.
 HWND wait_main_window(DWORD timeout_ms);
