@@ -14,6 +14,7 @@
 namespace {
 
 DWORD WINAPI service_thread_entry(LPVOID parameter) {
+  // The request passed from start_service_request to this thread; service_worker frees it.
   if (parameter != nullptr) service_worker(static_cast<ServiceRequest*>(parameter));
   return 0;
 }
