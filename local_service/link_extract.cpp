@@ -1,0 +1,175 @@
+#include "link_extract.h"
+
+#include <cstring>
+
+namespace {
+
+bool is_split_byte(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '<' ||
+         c == '>' || c == '"' || c == '(' || c == ')' || c == '[' || c == ']' || c == '{' ||
+         c == '}' || c == '|' || c == '`' || c == '^';
+}
+
+bool is_trailing_punctuation(char c) {
+  return c == '.' || c == ',' || c == ';' || c == ':' || c == '!' || c == '?' || c == '\'' ||
+         c == '*';
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_alpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+std::string lower_ascii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+bool starts_with_nocase(const std::string& text, const char* prefix) {
+  size_t len = std::strlen(prefix);
+  return text.size() >= len && lower_ascii(text.substr(0, len)) == prefix;
+}
+
+bool host_bytes_ok(const std::string& host) {
+  if (host.empty() || host.front() == '.' || host.find("..") != std::string::npos) return false;
+  for (char c : host) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (!(is_alpha(c) || is_digit(c) || c == '-' || c == '.' || u >= 0x80)) return false;
+  }
+  return true;
+}
+
+// Splits "user@host:port/path" and fills the link; false when no host.
+bool parse_authority(const std::string& rest, MessageLink* link) {
+  size_t end = rest.find_first_of("/?#\\");
+  std::string authority = rest.substr(0, end);
+  size_t at = authority.rfind('@');
+  if (at != std::string::npos) {
+    link->has_userinfo = true;
+    authority = authority.substr(at + 1);
+  }
+  std::string host;
+  if (!authority.empty() && authority[0] == '[') {
+    size_t close = authority.find(']');
+    if (close == std::string::npos) return false;
+    host = authority.substr(0, close + 1);
+  } else {
+    host = authority.substr(0, authority.find(':'));
+    while (!host.empty() && host.back() == '.')
+      host.pop_back();
+    if (!host_bytes_ok(host)) return false;
+  }
+  link->host = lower_ascii(host);
+  return !link->host.empty();
+}
+
+std::string last_label(const std::string& host) {
+  size_t dot = host.rfind('.');
+  return dot == std::string::npos ? host : host.substr(dot + 1);
+}
+
+bool bare_domain_plausible(const MessageLink& link, const std::string& token,
+                           const PublicSuffixList& psl) {
+  if (link.host.find('.') == std::string::npos) return false;
+  if (host_is_ip_literal(link.host)) {
+    // A bare dotted number is usually a price or a version; with a path or
+    // a port it is an address.
+    return token.find_first_of("/:") != std::string::npos;
+  }
+  std::string top = last_label(link.host);
+  if (top.size() < 2) return false;
+  if (top.compare(0, 4, "xn--") == 0) return true;
+  for (char c : top) {
+    if (!is_alpha(c) && static_cast<unsigned char>(c) < 0x80) return false;
+  }
+  return psl_knows_top_label(psl, top);
+}
+
+bool link_from_token(const std::string& token, const PublicSuffixList& psl, MessageLink* link) {
+  link->has_scheme = false;
+  link->has_userinfo = false;
+  std::string rest;
+  if (starts_with_nocase(token, "https://")) {
+    rest = token.substr(8);
+    link->has_scheme = true;
+  } else if (starts_with_nocase(token, "http://")) {
+    rest = token.substr(7);
+    link->has_scheme = true;
+  } else {
+    size_t at = token.find('@');
+    size_t slash = token.find('/');
+    // An email address, not a link.
+    if (at != std::string::npos && (slash == std::string::npos || at < slash)) return false;
+    rest = token;
+  }
+  if (!parse_authority(rest, link)) return false;
+  if (link->has_scheme || starts_with_nocase(token, "www.")) return true;
+  return bare_domain_plausible(*link, token, psl);
+}
+
+} // namespace
+
+std::vector<MessageLink> extract_links(const std::string& message, const PublicSuffixList& psl) {
+  std::vector<MessageLink> links;
+  size_t pos = 0;
+  while (pos < message.size()) {
+    while (pos < message.size() && is_split_byte(message[pos]))
+      ++pos;
+    size_t start = pos;
+    while (pos < message.size() && !is_split_byte(message[pos]))
+      ++pos;
+    size_t end = pos;
+    while (start < end && (is_trailing_punctuation(message[start]) || message[start] == '\''))
+      ++start;
+    while (end > start && is_trailing_punctuation(message[end - 1]))
+      --end;
+    if (end == start) continue;
+    MessageLink link;
+    link.start = start;
+    link.length = end - start;
+    if (link_from_token(message.substr(start, end - start), psl, &link)) links.push_back(link);
+  }
+  return links;
+}
+
+bool host_is_ip_literal(const std::string& host) {
+  if (host.empty()) return false;
+  if (host[0] == '[') return true;
+  if (host.size() > 2 && host[0] == '0' && host[1] == 'x') {
+    for (size_t i = 2; i < host.size(); ++i) {
+      char c = host[i];
+      if (!is_digit(c) && !(c >= 'a' && c <= 'f')) return false;
+    }
+    return true;
+  }
+  int dots = 0;
+  for (char c : host) {
+    if (c == '.') {
+      ++dots;
+    } else if (!is_digit(c)) {
+      return false;
+    }
+  }
+  return dots <= 3;
+}
+
+bool host_is_internationalised(const std::string& host) {
+  if (host.compare(0, 4, "xn--") == 0 || host.find(".xn--") != std::string::npos) return true;
+  for (char c : host) {
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  }
+  return false;
+}
+
+std::string blank_out_links(const std::string& message, const std::vector<MessageLink>& links) {
+  std::string out;
+  size_t pos = 0;
+  for (const MessageLink& link : links) {
+    if (link.start < pos) continue;
+    out.append(message, pos, link.start - pos);
+    out.push_back(' ');
+    pos = link.start + link.length;
+  }
+  out.append(message, pos, std::string::npos);
+  return out;
+}
