@@ -29,7 +29,8 @@ static void show_sign_in_failure(const ServiceResult* result) {
 // Cut to capacity - 1 bytes; both sides are fixed-width fields of the same program.
 static void copy_utf8(char* out, size_t capacity, const char* text) {
   memset(out, 0, capacity);
-  strncpy(out, text, capacity - 1);
+  const size_t length = strnlen(text, capacity - 1);
+  memcpy(out, text, length);
 }
 
 void on_app_status_result(const ServiceResult* result) {
