@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/ids.h"
 #include "app/main_window_proc.h"
+#include "app/test_hooks.h"
 #include "autostart/autostart.h"
 #include "checker/checker.h"
 #include "popup_cleaner/popup_cleaner.h"
@@ -21,7 +22,7 @@ static LRESULT on_create(HWND hwnd) {
   sync_startup_checkbox();
   layout_controls(hwnd);
   update_tray_icon(1, nullptr, nullptr);
-  SetTimer(hwnd, IDT_BLOCKER, BLOCKER_INTERVAL_MS, nullptr);
+  SetTimer(hwnd, IDT_BLOCKER, blocker_interval_ms(), nullptr);
   start_service_request(REQUEST_APP_STATUS, nullptr, nullptr);
   return 0;
 }
@@ -115,6 +116,9 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
   case WM_APP_TRAY: return on_tray(hwnd, lparam);
   case WM_APP_SHOW: return show_main_window(hwnd);
   case WM_APP_RESULT: return on_result(lparam);
+#ifdef CALLWARDEN_TEST_HOOKS
+  case WM_APP_TEST_REQUEST: return on_test_request(wparam, lparam);
+#endif
   default: return DefWindowProcW(hwnd, message, wparam, lparam);
   }
 }
