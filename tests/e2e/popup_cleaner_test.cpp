@@ -2,6 +2,7 @@
 // prefix's local app data, stand-in browser processes, one click and the box that follows.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
