@@ -105,6 +105,30 @@ int blocked_bytes(const std::string& before, const std::string& after) {
   return n;
 }
 
+// Another program holding a file open for writing with readers let in, as a browser does.
+struct Locker {
+  LaunchedProgram program = {nullptr, 0};
+  bool start(const std::wstring& path) {
+    const std::wstring event_name = L"Local\\CallwardenPopupLocker";
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, event_name.c_str());
+    if (!launch(bin_dir() + L"\\file_locker.exe", L"\"" + path + L"\" rw r " + event_name,
+                &program)) {
+      CloseHandle(ready);
+      return false;
+    }
+    HANDLE both[2] = {ready, program.process};
+    const DWORD woke = WaitForMultipleObjects(2, both, FALSE, 15000);
+    CloseHandle(ready);
+    return woke == WAIT_OBJECT_0;
+  }
+  ~Locker() {
+    if (program.process == nullptr) return;
+    TerminateProcess(program.process, 0);
+    WaitForSingleObject(program.process, 5000);
+    close_program(&program);
+  }
+};
+
 struct Box {
   std::wstring caption;
   std::wstring text;
@@ -288,4 +312,18 @@ TEST_F(PopupCleaner, clicking_again_after_closing_the_browser_finishes_then_find
   box = clean();
   EXPECT_EQ(box.caption, kNothingCaption);
   EXPECT_EQ(box.text, nothing_found_text());
+}
+
+TEST_F(PopupCleaner, grants_that_could_not_be_blocked_are_never_reported_as_blocked) {
+  // Chrome's process is not seen, but something holds its file as a browser would: the
+  // grants are found, the file stays as it was, and the user is asked to close Chrome.
+  const std::string chrome_before = install(chrome_file, 2);
+  const std::string edge_before = install(edge_file, 1);
+  Locker holder;
+  ASSERT_TRUE(holder.start(chrome_file));
+  const Box box = clean();
+  EXPECT_EQ(box.caption, kPendingCaption);
+  EXPECT_EQ(box.text, pending_text(3, 2, 1, L"Google Chrome"));
+  EXPECT_EQ(read_file_bytes(chrome_file), chrome_before);
+  EXPECT_EQ(blocked_bytes(edge_before, read_file_bytes(edge_file)), 1);
 }
