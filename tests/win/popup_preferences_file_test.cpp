@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <string>
 
 #include "popup_cleaner/popup_cleaner.h"
