@@ -1,8 +1,8 @@
 #pragma once
 // Where the controls sit and where the cards are painted, for a client width in pixels and
 // the screen DPI. Every length is a 96 DPI figure scaled on its own; a position made of
-// several terms is the sum of the scaled terms, so it can differ by a pixel from the
-// scaled total at DPIs that are not a multiple of 48.
+// several terms is the sum of the scaled terms, so at most DPIs other than 96 and 192 it
+// can differ by a pixel from the scaled total (98 DPI: 20 + 12 gives 32, not 33).
 
 struct ControlPlace {
   int x;
