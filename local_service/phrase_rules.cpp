@@ -176,28 +176,14 @@ const char* const kParcelWords[] = {"parcel",    "package",    "delivery", "deli
                                     "redeliver", "redelivery", "courier",  "shipment",
                                     "postage",   "customs",    "item",     nullptr};
 
-const char* const kParcelStory[] = {"missed delivery",
-                                    "we missed you",
-                                    "could not be delivered",
-                                    "couldn't be delivered",
-                                    "unable to deliver",
-                                    "failed delivery",
-                                    "delivery attempt",
-                                    "held at our depot",
-                                    "held at the depot",
-                                    "parcel is on hold",
-                                    "package is on hold",
-                                    "incomplete address",
-                                    "address is incomplete",
-                                    "update your address",
-                                    "confirm your address",
-                                    "reschedule your delivery",
-                                    "reschedule delivery",
-                                    "schedule a redelivery",
-                                    "arrange a redelivery",
-                                    "book a redelivery",
-                                    "redelivery",
-                                    nullptr};
+const char* const kParcelStory[] = {
+    "missed delivery",          "we missed you",       "could not be delivered",
+    "couldn't be delivered",    "unable to deliver",   "failed delivery",
+    "delivery attempt",         "held at our depot",   "held at the depot",
+    "parcel is on hold",        "package is on hold",  "incomplete address",
+    "address is incomplete",    "update your address", "confirm your address",
+    "reschedule your delivery", "reschedule delivery", "schedule a redelivery",
+    "arrange a redelivery",     "book a redelivery",   nullptr};
 
 const char* const kHmrc[] = {"hmrc", "hm revenue", "tax refund", "tax rebate", nullptr};
 const char* const kHmrcStory[] = {"refund", "rebate",      "penalty",     "fine",

@@ -1,0 +1,93 @@
+// app_status, verify_override_pin and report_blocked_tool: what a linked
+// device asks of its account.
+#include "api_actions.h"
+
+namespace {
+
+const int64_t kReportWindowSeconds = 30 * 24 * 60 * 60;
+const int kGuardianTries = 5;
+const int64_t kGuardianLockSeconds = 15 * 60;
+
+const char* const kNotLinked = "This computer is not linked to an account, so there is no Guardian "
+                               "PIN to check. Please sign in first.";
+const char* const kBadGuardianForm = "The Guardian PIN must be exactly 4 digits.";
+const char* const kNoGuardianPin =
+    "No Guardian PIN has been set for this account yet. Ask your Family Guardian to set one.";
+const char* const kWrongGuardianPin = "That Guardian PIN is not right. Please try again.";
+const char* const kGuardianLocked =
+    "Too many wrong Guardian PINs. Please wait 15 minutes and try again.";
+
+bool is_four_digits(const std::string& pin) {
+  if (pin.size() != 4) return false;
+  for (char c : pin) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+std::string trimmed(const std::string& text) {
+  size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+} // namespace
+
+ApiAnswer action_app_status(ServiceContext* context, const ActionInput& input) {
+  nlohmann::ordered_json members;
+  if (!input.linked) {
+    members["authenticated"] = false;
+    members["entitled"] = false;
+    members["recent_blocked_count"] = 0;
+    return ok_answer(200, members);
+  }
+  Account account;
+  int reports = 0;
+  if (!store_find_account_by_id(&context->store, input.account_id, &account) ||
+      !store_count_reports_since(&context->store, account.id, input.now - kReportWindowSeconds,
+                                 &reports)) {
+    return error_answer(500, STORE_FAILURE_TEXT);
+  }
+  members["authenticated"] = true;
+  members["entitled"] = account.entitled;
+  members["customer_name"] = account.customer_name;
+  members["plan_label"] = account.plan_label;
+  members["recent_blocked_count"] = reports;
+  return ok_answer(200, members);
+}
+
+ApiAnswer action_verify_override_pin(ServiceContext* context, const ActionInput& input) {
+  if (!input.linked) return error_answer(401, kNotLinked);
+  const std::string& pin = member_text(input, "override_pin");
+  if (!is_four_digits(pin)) return error_answer(400, kBadGuardianForm);
+  Account account;
+  if (!store_find_account_by_id(&context->store, input.account_id, &account)) {
+    return error_answer(500, STORE_FAILURE_TEXT);
+  }
+  if (account.guardian_pin.empty()) return error_answer(403, kNoGuardianPin);
+  if (account.guardian_locked_until > input.now) return error_answer(429, kGuardianLocked);
+  if (pin != account.guardian_pin) {
+    // Four digits are quickly guessed; a short lock-out stops that.
+    int failures = account.guardian_failures + 1;
+    bool lock = failures >= kGuardianTries;
+    if (!store_set_guardian_failures(&context->store, account.id, lock ? 0 : failures,
+                                     lock ? input.now + kGuardianLockSeconds : 0)) {
+      return error_answer(500, STORE_FAILURE_TEXT);
+    }
+    return lock ? error_answer(429, kGuardianLocked) : error_answer(401, kWrongGuardianPin);
+  }
+  if (!store_set_guardian_failures(&context->store, account.id, 0, 0))
+    return error_answer(500, STORE_FAILURE_TEXT);
+  return ok_answer(200, nlohmann::ordered_json::object());
+}
+
+ApiAnswer action_report_blocked_tool(ServiceContext* context, const ActionInput& input) {
+  std::string tool = trimmed(member_text(input, "tool_name"));
+  if (tool.empty()) return error_answer(400, "The report does not name the tool that was blocked.");
+  if (tool.size() > kMaxLabelBytes) return error_answer(400, "The tool name is too long.");
+  if (!store_add_report(&context->store, input.linked ? input.account_id : 0, tool,
+                        member_text(input, "device_label"), input.now)) {
+    return error_answer(500, STORE_FAILURE_TEXT);
+  }
+  return ok_answer(200, nlohmann::ordered_json::object());
+}

@@ -1,0 +1,56 @@
+// check_scam: the rule engine behind the daily allowance of free checks.
+#include "api_actions.h"
+#include "clock_text.h"
+#include "scam_engine.h"
+
+namespace {
+
+const int kFreeChecksPerDay = 5;
+
+const char* const kNoMessage =
+    "There is no message to check. Please paste or type the message first.";
+const char* const kAllowanceUsed = "You have used today's 5 free scam checks on this computer. "
+                                   "Upgrade to a Family plan for unlimited checks, "
+                                   "or try again tomorrow.";
+
+bool only_blanks(const std::string& text) {
+  return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+} // namespace
+
+ApiAnswer action_check_scam(ServiceContext* context, const ActionInput& input) {
+  const std::string& text = member_text(input, "text");
+  const std::string& device = member_text(input, "device_label");
+  if (only_blanks(text)) return error_answer(400, kNoMessage);
+  if (device.size() > kMaxLabelBytes) return error_answer(400, "The computer's name is too long.");
+
+  bool unlimited = false;
+  if (input.linked) {
+    Account account;
+    if (!store_find_account_by_id(&context->store, input.account_id, &account)) {
+      return error_answer(500, STORE_FAILURE_TEXT);
+    }
+    unlimited = account.entitled;
+  }
+  std::string day = utc_day(input.now);
+  int used = 0;
+  if (!unlimited) {
+    if (!store_checks_used(&context->store, device, day, &used))
+      return error_answer(500, STORE_FAILURE_TEXT);
+    if (used >= kFreeChecksPerDay) return error_answer(429, kAllowanceUsed);
+  }
+
+  ScamAssessment result = assess_message(text, context->suffixes);
+  if (!unlimited && !store_count_check(&context->store, device, day))
+    return error_answer(500, STORE_FAILURE_TEXT);
+
+  nlohmann::ordered_json members;
+  members["verdict"] = result.verdict;
+  members["risk_score"] = result.score;
+  members["headline"] = result.headline;
+  members["reasons"] = result.reasons;
+  members["advice"] = result.advice;
+  if (!unlimited) members["free_checks_left"] = kFreeChecksPerDay - used - 1;
+  return ok_answer(200, members);
+}

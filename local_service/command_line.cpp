@@ -1,0 +1,92 @@
+#include "command_line.h"
+
+#include <cstdlib>
+
+#include "public_suffix.h"
+
+namespace {
+
+int parse_number(const std::string& text, int low, int high, int* out) {
+  if (text.empty() || text.size() > 6) return 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return 0;
+  }
+  int value = std::atoi(text.c_str());
+  if (value < low || value > high) return 0;
+  *out = value;
+  return 1;
+}
+
+int fail(std::string* error, const std::string& text) {
+  *error = text;
+  return 0;
+}
+
+int read_options(const std::vector<std::string>& args, CommandLine* out, std::string* error) {
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& word = args[i];
+    if (word == "--test-endpoints") {
+      out->test_endpoints = true;
+      continue;
+    }
+    bool takes_value = word == "--address" || word == "--port" || word == "--cert" ||
+                       word == "--key" || word == "--data" || word == "--suffix-list" ||
+                       word == "--entitled";
+    if (!takes_value) {
+      if (word.size() > 1 && word[0] == '-' && word[1] == '-')
+        return fail(error, "Unknown option " + word + ".");
+      out->values.push_back(word);
+      continue;
+    }
+    if (i + 1 >= args.size()) return fail(error, "The option " + word + " needs a value.");
+    const std::string& value = args[++i];
+    if (word == "--address") out->address = value;
+    if (word == "--cert") out->cert_file = value;
+    if (word == "--key") out->key_file = value;
+    if (word == "--data") out->data_dir = value;
+    if (word == "--suffix-list") out->suffix_file = value;
+    if (word == "--port" && !parse_number(value, 0, 65535, &out->port)) {
+      return fail(error, "The port must be a number from 0 to 65535.");
+    }
+    if (word == "--entitled" && !parse_number(value, 0, 1, &out->entitled)) {
+      return fail(error, "--entitled must be 0 or 1.");
+    }
+  }
+  return 1;
+}
+
+} // namespace
+
+int parse_command_line(const std::vector<std::string>& args, CommandLine* out, std::string* error) {
+  *out = CommandLine();
+  if (args.empty()) return fail(error, "No command given.");
+  const std::string& name = args[0];
+  if (name == "serve") out->command = kCommandServe;
+  if (name == "set-guardian-pin") out->command = kCommandSetGuardianPin;
+  if (name == "set-plan") out->command = kCommandSetPlan;
+  if (name == "set-name") out->command = kCommandSetName;
+  if (out->command == kCommandNone) return fail(error, "Unknown command " + name + ".");
+  if (!read_options(args, out, error)) return 0;
+  if (out->data_dir.empty()) return fail(error, "--data DIR is required.");
+  if (out->command == kCommandServe) {
+    if (out->address.empty() || out->port < 0 || out->cert_file.empty() || out->key_file.empty()) {
+      return fail(error, "serve needs --address, --port, --cert and --key.");
+    }
+    if (!out->values.empty()) return fail(error, "serve takes no other words: " + out->values[0]);
+    if (out->suffix_file.empty()) out->suffix_file = PUBLIC_SUFFIX_DEFAULT_FILE;
+    return 1;
+  }
+  if (out->values.size() != 2) return fail(error, name + " needs an identifier and one value.");
+  if (out->command == kCommandSetPlan && out->entitled < 0)
+    return fail(error, "set-plan needs --entitled 0 or 1.");
+  return 1;
+}
+
+const char* usage_text() {
+  return "Usage:\n"
+         "  local_service serve --address 127.0.0.1 --port 443 --cert FILE --key FILE --data DIR\n"
+         "                      [--test-endpoints] [--suffix-list FILE]\n"
+         "  local_service set-guardian-pin --data DIR IDENTIFIER 1234\n"
+         "  local_service set-plan --data DIR IDENTIFIER \"Family plan\" --entitled 1\n"
+         "  local_service set-name --data DIR IDENTIFIER \"Jane Smith\"\n";
+}

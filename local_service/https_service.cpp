@@ -1,0 +1,194 @@
+#include "https_service.h"
+
+#include <httplib.h>
+
+#include <atomic>
+#include <chrono>
+#include <ctime>
+#include <memory>
+#include <thread>
+
+#include "api_dispatch.h"
+#include "canned_answers.h"
+#include "request_log.h"
+#include "service_context.h"
+
+#define API_PATH "/callwarden_api.php"
+
+struct HttpsService {
+  ServiceContext context;
+  CannedAnswers canned;
+  std::unique_ptr<httplib::SSLServer> server;
+  int port = 0;
+  std::atomic<bool> run_finished{false};
+};
+
+namespace {
+
+// Bodies above the API's own limit are still read, so that the log shows
+// them and the answer is a proper 413; beyond this the library refuses.
+const size_t kReadLimit = 8 * 1024 * 1024;
+
+const char* const kJsonType = "application/json";
+
+void send_answer(httplib::Response& res, const ApiAnswer& answer) {
+  res.status = answer.status;
+  res.set_content(answer.body, kJsonType);
+}
+
+RequestRecord record_of(const httplib::Request& req) {
+  RequestRecord record;
+  record.method = req.method;
+  record.path = req.path;
+  record.target = req.target;
+  record.body = req.body;
+  for (const auto& header : req.headers) {
+    // The library adds these itself; they were not sent.
+    if (header.first == "REMOTE_ADDR" || header.first == "REMOTE_PORT" ||
+        header.first == "LOCAL_ADDR" || header.first == "LOCAL_PORT")
+      continue;
+    record.headers.push_back(header);
+  }
+  return record;
+}
+
+void log_request(HttpsService* service, const httplib::Request& req) {
+  append_log_line(data_file(service->context, "requests.jsonl"), request_log_line(record_of(req)));
+}
+
+void on_api_post(HttpsService* service, const httplib::Request& req, httplib::Response& res) {
+  log_request(service, req);
+  CannedAnswer canned;
+  if (canned_take(&service->canned, &canned)) {
+    if (canned.delay_ms > 0) canned_wait(&service->canned, canned.delay_ms);
+    res.status = canned.status;
+    res.set_content(canned.body, canned.content_type);
+    return;
+  }
+  ApiRequest request;
+  request.content_type = req.get_header_value("Content-Type");
+  request.has_authorization = req.has_header("Authorization");
+  request.authorization = req.get_header_value("Authorization");
+  request.body = req.body;
+  send_answer(res, handle_api_request(&service->context, request,
+                                      static_cast<int64_t>(std::time(nullptr))));
+}
+
+void on_api_other_method(HttpsService* service, const httplib::Request& req,
+                         httplib::Response& res) {
+  log_request(service, req);
+  res.set_header("Allow", "POST");
+  send_answer(res, error_answer(405, "Only POST is accepted here."));
+}
+
+// Refusals made by the library itself (unknown path, unreadable request,
+// body beyond the read limit) get the same JSON form as the service's own.
+httplib::Server::HandlerResponse on_error(HttpsService* service, const httplib::Request& req,
+                                          httplib::Response& res) {
+  if (res.has_header("Content-Type")) return httplib::Server::HandlerResponse::Unhandled;
+  if (req.path == API_PATH) log_request(service, req);
+  const char* text = "The service could not read that request.";
+  if (res.status == 404) text = "There is nothing at this address.";
+  if (res.status == 413) text = "The request is too large: it can be at most 64 KiB.";
+  send_answer(res, error_answer(res.status, text));
+  return httplib::Server::HandlerResponse::Handled;
+}
+
+void add_test_endpoints(HttpsService* service) {
+  httplib::SSLServer& server = *service->server;
+  server.Post("/test/next_answer", [service](const httplib::Request& req, httplib::Response& res) {
+    CannedAnswer answer;
+    std::string error;
+    if (!parse_canned_answer(req.body, &answer, &error)) {
+      send_answer(res, error_answer(400, error));
+      return;
+    }
+    canned_set(&service->canned, answer);
+    send_answer(res, ok_answer(200, nlohmann::ordered_json::object()));
+  });
+  server.Post("/test/reset", [service](const httplib::Request&, httplib::Response& res) {
+    canned_reset(&service->canned);
+    send_answer(res, ok_answer(200, nlohmann::ordered_json::object()));
+  });
+  server.Get("/test/health", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("ok", "text/plain");
+  });
+}
+
+void add_routes(HttpsService* service) {
+  httplib::SSLServer& server = *service->server;
+  auto post = [service](const httplib::Request& req, httplib::Response& res) {
+    on_api_post(service, req, res);
+  };
+  auto other = [service](const httplib::Request& req, httplib::Response& res) {
+    on_api_other_method(service, req, res);
+  };
+  server.Post(API_PATH, post);
+  server.Get(API_PATH, other);
+  server.Put(API_PATH, other);
+  server.Patch(API_PATH, other);
+  server.Delete(API_PATH, other);
+  server.Options(API_PATH, other);
+  httplib::Server::HandlerWithResponse error_handler = [service](const httplib::Request& req,
+                                                                 httplib::Response& res) {
+    return on_error(service, req, res);
+  };
+  server.set_error_handler(error_handler);
+  server.set_payload_max_length(kReadLimit);
+}
+
+} // namespace
+
+HttpsService* https_service_start(const ServeOptions& options, std::string* error) {
+  std::unique_ptr<HttpsService> service(new HttpsService());
+  if (!service_context_open(&service->context, options.data_dir, options.suffix_file, error))
+    return nullptr;
+  service->server.reset(
+      new httplib::SSLServer(options.cert_file.c_str(), options.key_file.c_str()));
+  if (!service->server->is_valid()) {
+    *error =
+        "Cannot load the certificate " + options.cert_file + " with the key " + options.key_file;
+    service_context_close(&service->context);
+    return nullptr;
+  }
+  add_routes(service.get());
+  if (options.test_endpoints) add_test_endpoints(service.get());
+  if (options.port == 0) {
+    service->port = service->server->bind_to_any_port(options.address);
+  } else if (service->server->bind_to_port(options.address.c_str(), options.port)) {
+    service->port = options.port;
+  } else {
+    service->port = -1;
+  }
+  if (service->port <= 0) {
+    *error = "Cannot listen on " + options.address + " port " + std::to_string(options.port);
+    service_context_close(&service->context);
+    return nullptr;
+  }
+  return service.release();
+}
+
+int https_service_port(const HttpsService* service) { return service->port; }
+
+int https_service_run(HttpsService* service) {
+  bool served = service->server->listen_after_bind();
+  service->run_finished = true;
+  return served ? 1 : 0;
+}
+
+void https_service_stop(HttpsService* service) {
+  canned_stop(&service->canned);
+  // The library ignores a stop that comes before its accept loop has
+  // begun, so keep asking until the loop has ended.
+  while (!service->run_finished) {
+    service->server->stop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+void https_service_free(HttpsService* service) {
+  if (!service) return;
+  service->server.reset();
+  service_context_close(&service->context);
+  delete service;
+}

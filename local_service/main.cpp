@@ -1,0 +1,63 @@
+// local_service: a stand-in for the vendor's HTTPS service (README.md).
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "admin_commands.h"
+#include "command_line.h"
+#include "https_service.h"
+
+namespace {
+
+// SIGTERM and SIGINT are blocked in every thread and taken by this one
+// with sigwait, so the stop runs as ordinary code, not in a signal handler.
+void wait_for_stop_signal(sigset_t signals, HttpsService* service) {
+  int received = 0;
+  sigwait(&signals, &received);
+  https_service_stop(service);
+}
+
+int serve(const CommandLine& command) {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+  ServeOptions options{command.address,       command.port,     command.cert_file,
+                       command.key_file,      command.data_dir, command.suffix_file,
+                       command.test_endpoints};
+  std::string error;
+  HttpsService* service = https_service_start(options, &error);
+  if (!service) {
+    std::fprintf(stderr, "local_service: %s\n", error.c_str());
+    return 1;
+  }
+  std::thread stopper(wait_for_stop_signal, signals, service);
+  std::printf("listening on https://%s:%d\n", command.address.c_str(), https_service_port(service));
+  std::fflush(stdout);
+  int served = https_service_run(service);
+  // Wakes the stopper if serving ended for another reason.
+  pthread_kill(stopper.native_handle(), SIGTERM);
+  stopper.join();
+  https_service_free(service);
+  return served ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  CommandLine command;
+  std::string error;
+  if (!parse_command_line(args, &command, &error)) {
+    std::fprintf(stderr, "local_service: %s\n%s", error.c_str(), usage_text());
+    return 2;
+  }
+  if (command.command == kCommandServe) return serve(command);
+  return run_admin_command(command);
+}

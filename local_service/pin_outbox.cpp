@@ -1,0 +1,18 @@
+#include "pin_outbox.h"
+
+#include <cstdio>
+
+#include "clock_text.h"
+#include "request_log.h"
+
+int deliver_sign_in_code(const std::string& outbox_file, const std::string& identifier,
+                         const std::string& code, const std::string& challenge_id, int64_t now) {
+  std::printf("sign-in code for %s: %s (challenge %s)\n", identifier.c_str(), code.c_str(),
+              challenge_id.c_str());
+  std::fflush(stdout);
+  std::string line = "{\"time\":" + json_quote_bytes(utc_timestamp(now)) +
+                     ",\"identifier\":" + json_quote_bytes(identifier) +
+                     ",\"code\":" + json_quote_bytes(code) +
+                     ",\"challenge_id\":" + json_quote_bytes(challenge_id) + "}";
+  return append_log_line(outbox_file, line);
+}

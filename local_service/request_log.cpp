@@ -1,0 +1,80 @@
+#include "request_log.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace {
+
+std::mutex g_append_lock;
+
+bool same_name(const std::string& a, const char* b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i]; ++i) {
+    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+    if (x != b[i]) return false;
+  }
+  return i == a.size() && !b[i];
+}
+
+std::string header_or_null(const RequestRecord& record, const char* lower_name) {
+  for (const auto& header : record.headers) {
+    if (same_name(header.first, lower_name)) return json_quote_bytes(header.second);
+  }
+  return "null";
+}
+
+} // namespace
+
+std::string json_quote_bytes(const std::string& bytes) {
+  std::string out = "\"";
+  for (char c : bytes) {
+    unsigned char u = static_cast<unsigned char>(c);
+    switch (c) {
+    case '"': out += "\\\""; break;
+    case '\\': out += "\\\\"; break;
+    case '\n': out += "\\n"; break;
+    case '\r': out += "\\r"; break;
+    case '\t': out += "\\t"; break;
+    default:
+      if (u < 0x20 || u == 0x7F) {
+        char escape[8];
+        std::snprintf(escape, sizeof(escape), "\\u%04x", u);
+        out += escape;
+      } else {
+        out.push_back(c);
+      }
+    }
+  }
+  out += "\"";
+  return out;
+}
+
+std::string request_log_line(const RequestRecord& record) {
+  std::string line = "{\"method\":" + json_quote_bytes(record.method);
+  line += ",\"path\":" + json_quote_bytes(record.path);
+  line += ",\"target\":" + json_quote_bytes(record.target);
+  line += ",\"host\":" + header_or_null(record, "host");
+  line += ",\"content_type\":" + header_or_null(record, "content-type");
+  line += ",\"authorization\":" + header_or_null(record, "authorization");
+  line += ",\"user_agent\":" + header_or_null(record, "user-agent");
+  line += ",\"accept\":" + header_or_null(record, "accept");
+  line += ",\"content_length\":" + header_or_null(record, "content-length");
+  line += ",\"body\":" + json_quote_bytes(record.body);
+  line += ",\"headers\":{";
+  for (size_t i = 0; i < record.headers.size(); ++i) {
+    if (i) line += ",";
+    line += json_quote_bytes(record.headers[i].first) + ":" +
+            json_quote_bytes(record.headers[i].second);
+  }
+  line += "}}";
+  return line;
+}
+
+int append_log_line(const std::string& file, const std::string& line) {
+  std::lock_guard<std::mutex> hold(g_append_lock);
+  FILE* out = std::fopen(file.c_str(), "ab");
+  if (!out) return 0;
+  bool written =
+      std::fwrite(line.data(), 1, line.size(), out) == line.size() && std::fputc('\n', out) != EOF;
+  return std::fclose(out) == 0 && written ? 1 : 0;
+}

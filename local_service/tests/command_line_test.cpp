@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include "command_line.h"
+
+namespace {
+
+TEST(CommandLineServe, ReadsEveryOption) {
+  CommandLine line;
+  std::string error;
+  ASSERT_TRUE(
+      parse_command_line({"serve", "--address", "127.0.0.1", "--port", "443", "--cert", "c.pem",
+                          "--key", "k.pem", "--data", "/srv/data", "--test-endpoints"},
+                         &line, &error))
+      << error;
+  EXPECT_EQ(line.command, kCommandServe);
+  EXPECT_EQ(line.address, "127.0.0.1");
+  EXPECT_EQ(line.port, 443);
+  EXPECT_EQ(line.cert_file, "c.pem");
+  EXPECT_EQ(line.key_file, "k.pem");
+  EXPECT_EQ(line.data_dir, "/srv/data");
+  EXPECT_TRUE(line.test_endpoints);
+  EXPECT_EQ(line.suffix_file, "/usr/share/publicsuffix/public_suffix_list.dat");
+}
+
+TEST(CommandLineServe, RefusesIncompleteOrWrongOptions) {
+  CommandLine line;
+  std::string error;
+  EXPECT_FALSE(parse_command_line(
+      {"serve", "--address", "127.0.0.1", "--port", "443", "--data", "d"}, &line, &error));
+  EXPECT_FALSE(parse_command_line(
+      {"serve", "--address", "a", "--port", "65536", "--cert", "c", "--key", "k", "--data", "d"},
+      &line, &error));
+  EXPECT_FALSE(parse_command_line(
+      {"serve", "--address", "a", "--port", "4x", "--cert", "c", "--key", "k", "--data", "d"},
+      &line, &error));
+  EXPECT_FALSE(parse_command_line({"serve", "--port"}, &line, &error));
+  EXPECT_FALSE(parse_command_line({"serve", "--verbose"}, &line, &error));
+  EXPECT_FALSE(parse_command_line({"launch"}, &line, &error));
+  EXPECT_FALSE(parse_command_line({}, &line, &error));
+  EXPECT_FALSE(error.empty());
+}
+
+TEST(CommandLineAccounts, GuardianPinPlanAndName) {
+  CommandLine line;
+  std::string error;
+  ASSERT_TRUE(parse_command_line({"set-guardian-pin", "--data", "d", "07700900123", "1234"}, &line,
+                                 &error));
+  EXPECT_EQ(line.command, kCommandSetGuardianPin);
+  ASSERT_EQ(line.values.size(), 2u);
+  EXPECT_EQ(line.values[0], "07700900123");
+  EXPECT_EQ(line.values[1], "1234");
+  ASSERT_TRUE(parse_command_line(
+      {"set-plan", "--data", "d", "jo@example.com", "Family plan", "--entitled", "1"}, &line,
+      &error));
+  EXPECT_EQ(line.entitled, 1);
+  EXPECT_EQ(line.values[1], "Family plan");
+  EXPECT_FALSE(parse_command_line({"set-plan", "--data", "d", "jo@example.com", "Family plan"},
+                                  &line, &error));
+  EXPECT_FALSE(parse_command_line(
+      {"set-plan", "--data", "d", "jo@example.com", "Family plan", "--entitled", "2"}, &line,
+      &error));
+  EXPECT_FALSE(parse_command_line({"set-guardian-pin", "07700900123", "1234"}, &line, &error));
+  EXPECT_FALSE(parse_command_line({"set-name", "--data", "d", "07700900123"}, &line, &error));
+}
+
+} // namespace

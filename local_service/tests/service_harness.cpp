@@ -1,0 +1,159 @@
+#include "service_harness.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "admin_commands.h"
+#include "command_line.h"
+#include "public_suffix.h"
+
+TempDir::TempDir() {
+  char pattern[] = "/tmp/local_service_test_XXXXXX";
+  char* made = mkdtemp(pattern);
+  path = made ? made : "";
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  if (!path.empty()) std::filesystem::remove_all(path, ignored);
+}
+
+namespace {
+
+struct CertFiles {
+  TempDir dir;
+  std::string cert;
+  std::string key;
+  CertFiles() {
+    cert = dir.path + "/cert.pem";
+    key = dir.path + "/key.pem";
+    std::string command =
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 "
+        "-subj /CN=localhost -keyout " +
+        key + " -out " + cert + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) cert.clear();
+  }
+};
+
+const CertFiles& cert_files() {
+  static CertFiles files;
+  return files;
+}
+
+ServiceReply reply_of(const httplib::Result& result) {
+  ServiceReply reply;
+  if (!result) return reply;
+  reply.status = result->status;
+  reply.content_type = result->get_header_value("Content-Type");
+  reply.body = result->body;
+  reply.json = nlohmann::json::parse(reply.body, nullptr, false);
+  return reply;
+}
+
+httplib::Headers program_headers(const std::string& token) {
+  httplib::Headers headers = {{"Accept", "application/json"},
+                              {"User-Agent", "OlvexCallwarden/1.0 (Windows NT x64)"}};
+  if (!token.empty()) headers.emplace("Authorization", "Bearer " + token);
+  return headers;
+}
+
+} // namespace
+
+const std::string& test_cert_file() { return cert_files().cert; }
+const std::string& test_key_file() { return cert_files().key; }
+
+void ServiceTest::SetUp() {
+  ASSERT_FALSE(data_.path.empty());
+  ASSERT_FALSE(test_cert_file().empty()) << "openssl could not make a test certificate";
+  start_service(test_endpoints_);
+}
+
+void ServiceTest::TearDown() { stop_service(); }
+
+void ServiceTest::start_service(bool test_endpoints) {
+  ServeOptions options{"127.0.0.1",          0,
+                       test_cert_file(),     test_key_file(),
+                       data_.path + "/data", PUBLIC_SUFFIX_DEFAULT_FILE,
+                       test_endpoints};
+  std::string error;
+  service_ = https_service_start(options, &error);
+  ASSERT_NE(service_, nullptr) << error;
+  port_ = https_service_port(service_);
+  HttpsService* service = service_;
+  runner_ = std::thread([service] { https_service_run(service); });
+}
+
+void ServiceTest::stop_service() {
+  if (!service_) return;
+  https_service_stop(service_);
+  runner_.join();
+  https_service_free(service_);
+  service_ = nullptr;
+}
+
+ServiceReply ServiceTest::post_raw(const std::string& path, const std::string& body,
+                                   const std::string& content_type, const std::string& token) {
+  httplib::SSLClient client("127.0.0.1", port_);
+  client.enable_server_certificate_verification(false);
+  client.set_read_timeout(10, 0);
+  httplib::Request request;
+  request.method = "POST";
+  request.path = path;
+  request.headers = program_headers(token);
+  if (!content_type.empty()) request.headers.emplace("Content-Type", content_type);
+  request.body = body;
+  return reply_of(client.send(request));
+}
+
+ServiceReply ServiceTest::call(const std::string& body, const std::string& token) {
+  return post_raw("/callwarden_api.php", body, "application/json; charset=utf-8", token);
+}
+
+ServiceReply ServiceTest::get(const std::string& path) {
+  httplib::SSLClient client("127.0.0.1", port_);
+  client.enable_server_certificate_verification(false);
+  return reply_of(client.Get(path.c_str()));
+}
+
+std::string ServiceTest::read_data_file(const char* name) const {
+  std::ifstream file(data_.path + "/data/" + name, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::string ServiceTest::last_outbox_code() const {
+  std::string outbox = read_data_file("outbox.txt");
+  size_t end = outbox.find_last_not_of('\n');
+  if (end == std::string::npos) return std::string();
+  size_t start = outbox.rfind('\n', end);
+  size_t first = start == std::string::npos ? 0 : start + 1;
+  std::string line = outbox.substr(first, end + 1 - first);
+  nlohmann::json entry = nlohmann::json::parse(line, nullptr, false);
+  if (!entry.is_object() || !entry.contains("code") || !entry["code"].is_string())
+    return std::string();
+  return entry["code"].get<std::string>();
+}
+
+std::string ServiceTest::sign_in(const std::string& identifier) {
+  ServiceReply sent = call(R"({"action":"send_pin","identifier":")" + identifier + "\"}");
+  if (sent.status != 200 || !sent.json.is_object()) return std::string();
+  std::string challenge = sent.json.value("challenge_id", "");
+  ServiceReply verified = call(R"({"action":"verify_pin","challenge_id":")" + challenge +
+                               R"(","pin_code":")" + last_outbox_code() + "\"}");
+  if (verified.status != 200 || !verified.json.is_object()) return std::string();
+  return verified.json.value("care_auth_token", "");
+}
+
+int ServiceTest::admin(const std::vector<std::string>& words) {
+  std::vector<std::string> args = words;
+  args.push_back("--data");
+  args.push_back(data_.path + "/data");
+  CommandLine command;
+  std::string error;
+  if (!parse_command_line(args, &command, &error)) return -1;
+  return run_admin_command(command);
+}

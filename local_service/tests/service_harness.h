@@ -1,0 +1,59 @@
+#pragma once
+// Runs the HTTPS service inside the test process on a free port, with a
+// throwaway self-signed certificate and a fresh data folder per test.
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "https_service.h"
+
+struct ServiceReply {
+  int status = 0; // 0 when no answer came
+  std::string content_type;
+  std::string body;
+  nlohmann::json json; // discarded when the body is not JSON
+};
+
+// A temporary folder removed with everything in it on destruction.
+struct TempDir {
+  std::string path;
+  TempDir();
+  ~TempDir();
+};
+
+// The certificate and key files, made once per test run.
+const std::string& test_cert_file();
+const std::string& test_key_file();
+
+class ServiceTest : public ::testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  void start_service(bool test_endpoints);
+  void stop_service();
+
+  // An empty content type sends no Content-Type header at all.
+  ServiceReply post_raw(const std::string& path, const std::string& body,
+                        const std::string& content_type, const std::string& token = std::string());
+  // POSTs to the API as the program does.
+  ServiceReply call(const std::string& body, const std::string& token = std::string());
+  ServiceReply get(const std::string& path);
+
+  std::string read_data_file(const char* name) const;
+  // Sends a code to the identifier and verifies it; returns the token.
+  std::string sign_in(const std::string& identifier);
+  std::string last_outbox_code() const;
+  // Runs an account command ("set-plan", ...) on this test's data folder.
+  int admin(const std::vector<std::string>& words);
+
+  bool test_endpoints_ = true;
+  TempDir data_;
+  HttpsService* service_ = nullptr;
+  std::thread runner_;
+  int port_ = 0;
+};

@@ -1,0 +1,90 @@
+// Runs the real program: the ready line, an answer, and a clean stop on a
+// signal.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "service_harness.h"
+
+namespace {
+
+struct ChildService {
+  pid_t pid = -1;
+  FILE* output = nullptr;
+};
+
+ChildService start_child(const std::vector<std::string>& args) {
+  ChildService child;
+  int pipe_ends[2];
+  if (pipe(pipe_ends) != 0) return child;
+  child.pid = fork();
+  if (child.pid == 0) {
+    dup2(pipe_ends[1], STDOUT_FILENO);
+    close(pipe_ends[0]);
+    close(pipe_ends[1]);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(LS_SERVICE_BINARY));
+    for (const std::string& arg : args)
+      argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(LS_SERVICE_BINARY, argv.data());
+    _exit(127);
+  }
+  close(pipe_ends[1]);
+  child.output = fdopen(pipe_ends[0], "r");
+  return child;
+}
+
+int wait_exit_code(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST(ServiceProcess, AnnouncesItselfAnswersAndStopsOnSigterm) {
+  TempDir dir;
+  ChildService child =
+      start_child({"serve", "--address", "127.0.0.1", "--port", "0", "--cert", test_cert_file(),
+                   "--key", test_key_file(), "--data", dir.path + "/data"});
+  ASSERT_GT(child.pid, 0);
+  char line[256] = {0};
+  ASSERT_NE(fgets(line, sizeof(line), child.output), nullptr);
+  int port = 0;
+  ASSERT_EQ(sscanf(line, "listening on https://127.0.0.1:%d", &port), 1) << line;
+
+  httplib::SSLClient client("127.0.0.1", port);
+  client.enable_server_certificate_verification(false);
+  auto reply = client.Post("/callwarden_api.php", R"({"action":"app_status","device_label":"PC"})",
+                           "application/json; charset=utf-8");
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->status, 200);
+
+  kill(child.pid, SIGTERM);
+  EXPECT_EQ(wait_exit_code(child.pid), 0);
+  fclose(child.output);
+}
+
+TEST(ServiceProcess, AccountCommandReportsBadPinWithExitCode) {
+  TempDir dir;
+  ChildService child = start_child({"set-guardian-pin", "--data", dir.path, "07700900123", "12"});
+  ASSERT_GT(child.pid, 0);
+  EXPECT_EQ(wait_exit_code(child.pid), 2);
+  fclose(child.output);
+}
+
+TEST(ServiceProcess, UnusableCertificateFailsAtStart) {
+  TempDir dir;
+  ChildService child =
+      start_child({"serve", "--address", "127.0.0.1", "--port", "0", "--cert", "/nonexistent.pem",
+                   "--key", "/nonexistent.pem", "--data", dir.path});
+  ASSERT_GT(child.pid, 0);
+  EXPECT_EQ(wait_exit_code(child.pid), 1);
+  fclose(child.output);
+}
+
+} // namespace
