@@ -2,6 +2,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <type_traits>
+
+// The unit's value without sign extension (wchar_t is signed natively).
+static uint32_t unit_at(const wchar_t* text, size_t index) {
+  return static_cast<std::make_unsigned<wchar_t>::type>(text[index]);
+}
 
 static bool is_high_surrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 static bool is_low_surrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
@@ -11,7 +17,7 @@ size_t utf16_units_within_utf8_bytes(const wchar_t* text, size_t max_bytes) {
   size_t units = 0;
   size_t bytes = 0;
   for (;;) {
-    const uint32_t unit = static_cast<uint32_t>(text[units]);
+    const uint32_t unit = unit_at(text, units);
     if (unit == 0) break;
     size_t step = 1;
     size_t need;
@@ -20,7 +26,7 @@ size_t utf16_units_within_utf8_bytes(const wchar_t* text, size_t max_bytes) {
     } else if (unit < 0x800) {
       need = 2;
     } else if (is_high_surrogate(unit)) {
-      const uint32_t next = static_cast<uint32_t>(text[units + 1]);
+      const uint32_t next = unit_at(text, units + 1);
       if (next == 0) break;
       if (is_low_surrogate(next)) {
         need = 4;
@@ -92,7 +98,7 @@ int append_wide(wchar_t* out, size_t capacity, size_t* length, const wchar_t* te
     }
   }
   // Half a surrogate pair would show as a box; drop it with the rest of the cut.
-  if (!whole && n > *length && is_high_surrogate(static_cast<uint32_t>(out[n - 1]))) n--;
+  if (!whole && n > *length && is_high_surrogate(unit_at(out, n - 1))) n--;
   out[n] = L'\0';
   *length = n;
   return whole;
