@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/vendor.h"
 #include "tests/e2e/harness.h"
 
 namespace {
@@ -487,6 +488,125 @@ TEST_F(ProtectionBlocker, an_alert_is_reported_to_the_service_once_per_alert) {
   Sleep(2000);
   EXPECT_EQ(reports().size(), before + 1);
   EXPECT_EQ(alert_boxes().size(), 1u);
+}
+
+// ---- a linked device: the override needs the Guardian PIN that the service checks ----
+
+// The text of a string member of a one-line JSON object, as the service wrote it.
+std::string json_member(const std::string& line, const std::string& key) {
+  const std::string start = "\"" + key + "\":\"";
+  const size_t at = line.find(start);
+  if (at == std::string::npos) return std::string();
+  const size_t from = at + start.size();
+  const size_t end = line.find('"', from);
+  return end == std::string::npos ? std::string() : line.substr(from, end - from);
+}
+
+std::vector<std::string> requests_with(const char* action) {
+  std::vector<std::string> found;
+  for (const std::string& line : service_requests()) {
+    if (line.find(action) != std::string::npos) found.push_back(line);
+  }
+  return found;
+}
+
+class ProtectionGuardianOverride : public ProtectionBlocker {
+protected:
+  void SetUp() override {
+    if (service_dir().empty()) GTEST_SKIP() << "needs the local service (CALLWARDEN_SERVICE_DIR)";
+    ProtectionBlocker::SetUp();
+  }
+
+  // Links the device with a mobile number and the code the service "delivers".
+  HWND start_linked(const wchar_t* mobile) {
+    const size_t statuses = requests_with("app_status").size();
+    HWND main = start_callwarden(L"");
+    if (main == nullptr) return nullptr;
+    for (int i = 0; i < 300 && requests_with("app_status").size() == statuses; i++)
+      Sleep(50);
+    sync_with(main);
+    const size_t outbox = service_outbox().size();
+    if (!set_edit_text(main, 1001, mobile) || !click(main, 1002)) return nullptr;
+    for (int i = 0; i < 300 && service_outbox().size() == outbox; i++)
+      Sleep(50);
+    if (service_outbox().size() == outbox) return nullptr;
+    const std::string code = json_member(service_outbox().back(), "code");
+    for (int i = 0; i < 300 && window_text(control(main, 1002)) != L"Verify 6-Digit PIN"; i++) {
+      Sleep(50);
+    }
+    if (code.size() != 6 || !set_edit_text(main, 1001, std::wstring(code.begin(), code.end())) ||
+        !click(main, 1002)) {
+      return nullptr;
+    }
+    HWND linked = wait_other_box(15000);
+    if (linked == nullptr) return nullptr;
+    answer_message_box(linked, IDOK);
+    for (int i = 0; i < 100 && !message_boxes(app_.pid).empty(); i++)
+      Sleep(50);
+    return main;
+  }
+};
+
+TEST_F(ProtectionGuardianOverride, only_the_pin_the_service_accepts_starts_the_hour) {
+  HWND main = start_linked(L"07700 900456");
+  ASSERT_NE(main, nullptr) << "could not link the device";
+  ASSERT_TRUE(service_command("set-guardian-pin 07700900456 4821"));
+
+  // Not four digits: the PIN box, and nothing is sent.
+  const size_t sent_before = requests_with("verify_override_pin").size();
+  ASSERT_TRUE(set_edit_text(main, 1006, L"48 21"));
+  ASSERT_TRUE(click(main, 1005));
+  HWND box = wait_other_box(5000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(message_box_caption(box), L"Olvex Callwarden \u2014 Enter 4-Digit Guardian PIN");
+  const std::wstring site = CALLWARDEN_WEB_HOST_W L"/callwarden.)";
+  const std::wstring prompt = message_box_text(box);
+  EXPECT_EQ(prompt.rfind(L"To unlock a 1-hour Family Guardian Override, type your 4-digit "
+                         L"Guardian Override PIN into the text box below and click '1-Hr "
+                         L"Override (PIN)' again.\r\n\r\n(",
+                         0),
+            0u)
+      << utf8(prompt);
+  EXPECT_TRUE(prompt.size() > site.size() &&
+              prompt.compare(prompt.size() - site.size(), site.size(), site) == 0)
+      << utf8(prompt);
+  ASSERT_TRUE(answer_message_box(box, IDOK));
+  sync_with(main);
+  EXPECT_EQ(window_text(control(main, 1006)), L"48 21");
+  EXPECT_EQ(requests_with("verify_override_pin").size(), sent_before);
+
+  // A wrong PIN: sent, refused in the service's words, the blocker stays armed.
+  ASSERT_TRUE(set_edit_text(main, 1006, L"1111"));
+  ASSERT_TRUE(click(main, 1005));
+  box = wait_other_box(15000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(message_box_caption(box), L"Olvex Callwarden Override");
+  EXPECT_FALSE(message_box_text(box).empty());
+  EXPECT_NE(message_box_text(box), L"Invalid 4-digit Override PIN.")
+      << "the service gave a reason, and that reason is shown";
+  EXPECT_EQ(window_text(control(main, 1006)), L"");
+  ASSERT_TRUE(answer_message_box(box, IDOK));
+  expect_blocked(start_tool(L"AnyDesk.exe"));
+  ASSERT_NE(wait_alert_naming(L"AnyDesk.exe", 3000), nullptr);
+  dismiss_alerts();
+
+  // The right PIN: the hour starts when the service says yes.
+  ASSERT_TRUE(set_edit_text(main, 1006, L"4821"));
+  ASSERT_TRUE(click(main, 1005));
+  box = wait_other_box(15000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(message_box_caption(box), L"Olvex Callwarden");
+  EXPECT_EQ(message_box_text(box),
+            L"Guardian PIN verified. Remote-tool blocker is paused for 1 hour.");
+  ASSERT_TRUE(answer_message_box(box, IDOK));
+  const std::vector<std::string> sent = requests_with("verify_override_pin");
+  ASSERT_EQ(sent.size(), sent_before + 2);
+  EXPECT_NE(sent.back().find("4821"), std::string::npos) << sent.back();
+  Tool* tool = start_tool(L"TeamViewer.exe");
+  ASSERT_NE(tool, nullptr);
+  Sleep(kTwoTicksMs);
+  EXPECT_TRUE(still_running(tool));
+  EXPECT_TRUE(alert_boxes().empty());
 }
 
 } // namespace
