@@ -85,6 +85,9 @@ ApiAnswer action_report_blocked_tool(ServiceContext* context, const ActionInput&
   std::string tool = trimmed(member_text(input, "tool_name"));
   if (tool.empty()) return error_answer(400, "The report does not name the tool that was blocked.");
   if (tool.size() > kMaxLabelBytes) return error_answer(400, "The tool name is too long.");
+  if (member_text(input, "device_label").size() > kMaxLabelBytes) {
+    return error_answer(400, "The computer's name is too long.");
+  }
   if (!store_add_report(&context->store, input.linked ? input.account_id : 0, tool,
                         member_text(input, "device_label"), input.now)) {
     return error_answer(500, STORE_FAILURE_TEXT);

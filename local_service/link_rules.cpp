@@ -44,9 +44,20 @@ std::string last_label(const std::string& host) {
   return dot == std::string::npos ? host : host.substr(dot + 1);
 }
 
+// Addresses can be made very long; the program keeps about 320 bytes of a
+// reason, so a long name is cut (never inside a character) and marked.
+std::string shortened(const std::string& name) {
+  const size_t kLongest = 80;
+  if (name.size() <= kLongest) return name;
+  size_t cut = kLongest - 3;
+  while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+    --cut;
+  return name.substr(0, cut) + "...";
+}
+
 std::string shown_domain(const PublicSuffixList& psl, const std::string& host) {
   std::string registered = psl_registered_domain(psl, host);
-  return registered.empty() ? host : registered;
+  return shortened(registered.empty() ? host : registered);
 }
 
 std::string owner_part(const PublicSuffixList& psl, const std::string& host) {
@@ -60,12 +71,14 @@ void judge_link_itself(const MessageLink& link, const PublicSuffixList& psl,
   const std::string& host = link.host;
   if (link.has_userinfo) {
     add_hit(hits, "hidden_host", 30,
-            "A link hides its real address behind an @ sign: it actually goes to " + host + ".",
+            "A link hides its real address behind an @ sign: it actually goes to " +
+                shortened(host) + ".",
             "Do not open it. The part before the @ is only there to look familiar.");
   }
   if (host_is_ip_literal(host)) {
     add_hit(hits, "ip_link", 35,
-            "A link goes to a bare number address (" + host + ") instead of a named website.",
+            "A link goes to a bare number address (" + shortened(host) +
+                ") instead of a named website.",
             "Genuine companies link to their own named website, never to a number.");
     return;
   }

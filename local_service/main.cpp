@@ -22,6 +22,9 @@ void wait_for_stop_signal(sigset_t signals, HttpsService* service) {
 }
 
 int serve(const CommandLine& command) {
+  // The program stops reading after 32767 bytes and hangs up; writing the
+  // rest of a long answer must fail quietly, not end the service.
+  signal(SIGPIPE, SIG_IGN);
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGTERM);

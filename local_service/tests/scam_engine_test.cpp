@@ -83,6 +83,17 @@ TEST(ScamVerdict, EveryShownTextFitsTheProgramsFields) {
   EXPECT_LT(result.advice.size(), 768u);
 }
 
+TEST(ScamVerdict, VeryLongAddressesAreShortenedInReasons) {
+  std::string label(60, 'a');
+  ScamAssessment result =
+      judge("Pay at https://royalmail-" + label + "." + label + "." + label + ".top/pay");
+  ASSERT_TRUE(assessment_has_rule(result, "brand_lookalike_domain"));
+  for (const std::string& reason : result.reasons) {
+    EXPECT_LT(reason.size(), 320u);
+    EXPECT_EQ(reason.find(label + "." + label), std::string::npos);
+  }
+}
+
 TEST(ScamVerdict, EmptyAndBinaryInputsAreJudgedWithoutTrouble) {
   EXPECT_EQ(judge("").verdict, SAFE_VERDICT);
   std::string binary("\x00\xff\xfe http://\x80\x81.top/ \x01", 20);

@@ -82,7 +82,7 @@ TEST_F(AccountService, RecentBlockedCountCoversThisAccountsLastThirtyDays) {
   EXPECT_EQ(stored_reports(), 5);
 }
 
-TEST_F(AccountService, ReportWithUnknownOrMalformedTokenIsRefusedAndNotStored) {
+TEST_F(AccountService, RefusedReportsAreNotStored) {
   ServiceReply unknown = report("ocp_ffffffffffffffffffffffffffffffff");
   EXPECT_EQ(unknown.status, 401);
   EXPECT_EQ(unknown.json["ok"], false);
@@ -92,6 +92,12 @@ TEST_F(AccountService, ReportWithUnknownOrMalformedTokenIsRefusedAndNotStored) {
   ServiceReply blank_tool =
       call(R"({"action":"report_blocked_tool","tool_name":"  ","device_label":"X"})");
   EXPECT_EQ(blank_tool.status, 400);
+  std::string long_label = std::string(256, 'L');
+  ServiceReply too_long =
+      call(R"({"action":"report_blocked_tool","tool_name":"anydesk.exe","device_label":")" +
+           long_label + "\"}");
+  EXPECT_EQ(too_long.status, 400);
+  EXPECT_EQ(too_long.json["error"], "The computer's name is too long.");
   EXPECT_EQ(stored_reports(), 0);
 }
 

@@ -24,6 +24,8 @@ ChildService start_child(const std::vector<std::string>& args) {
   if (pipe(pipe_ends) != 0) return child;
   child.pid = fork();
   if (child.pid == 0) {
+    // Start as a shell would, whatever this test process inherited.
+    signal(SIGPIPE, SIG_DFL);
     dup2(pipe_ends[1], STDOUT_FILENO);
     close(pipe_ends[0]);
     close(pipe_ends[1]);
@@ -64,6 +66,50 @@ TEST(ServiceProcess, AnnouncesItselfAnswersAndStopsOnSigterm) {
   ASSERT_TRUE(reply);
   EXPECT_EQ(reply->status, 200);
 
+  kill(child.pid, SIGTERM);
+  EXPECT_EQ(wait_exit_code(child.pid), 0);
+  fclose(child.output);
+}
+
+TEST(ServiceProcess, ClientThatHangsUpMidAnswerDoesNotStopTheService) {
+  // The program reads at most 32767 bytes of an answer and then drops the
+  // connection while the service is still writing.
+  TempDir dir;
+  ChildService child =
+      start_child({"serve", "--address", "127.0.0.1", "--port", "0", "--cert", test_cert_file(),
+                   "--key", test_key_file(), "--data", dir.path + "/data", "--test-endpoints"});
+  ASSERT_GT(child.pid, 0);
+  char line[256] = {0};
+  ASSERT_NE(fgets(line, sizeof(line), child.output), nullptr);
+  int port = 0;
+  ASSERT_EQ(sscanf(line, "listening on https://127.0.0.1:%d", &port), 1) << line;
+  httplib::SSLClient client("127.0.0.1", port);
+  client.enable_server_certificate_verification(false);
+  auto prepared =
+      client.Post("/test/next_answer", R"({"body_repeat_char":"x","body_length":16000000})",
+                  "application/json");
+  ASSERT_TRUE(prepared);
+  ASSERT_EQ(prepared->status, 200);
+
+  httplib::Request request;
+  request.method = "POST";
+  request.path = "/callwarden_api.php";
+  request.headers = {{"Content-Type", "application/json"}};
+  request.body = R"({"action":"app_status","device_label":"PC"})";
+  size_t received = 0;
+  request.content_receiver = [&received](const char*, size_t length, uint64_t, uint64_t) {
+    received += length;
+    return received < 32767;
+  };
+  httplib::SSLClient hanging_up("127.0.0.1", port);
+  hanging_up.enable_server_certificate_verification(false);
+  hanging_up.send(request);
+  EXPECT_GE(received, 32767u);
+
+  auto after = client.Post("/callwarden_api.php", R"({"action":"app_status","device_label":"PC"})",
+                           "application/json");
+  ASSERT_TRUE(after) << "the service died";
+  EXPECT_EQ(after->status, 200);
   kill(child.pid, SIGTERM);
   EXPECT_EQ(wait_exit_code(child.pid), 0);
   fclose(child.output);
