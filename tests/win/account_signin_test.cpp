@@ -303,14 +303,6 @@ TEST_F(AccountWindow, a_sent_pin_turns_the_edit_into_the_code_field) {
   EXPECT_STREQ(cue, L"Enter 6-digit PIN code...");
 }
 
-TEST_F(AccountWindow, a_sent_pin_without_a_target_leaves_its_place_empty) {
-  ServiceResult r = answer(REQUEST_SEND_PIN, 1);
-  strcpy(r.challenge_id, "ch_0002");
-  on_send_pin_result(&r);
-  EXPECT_STREQ(g_app.account_text,
-               L"Sent 6-digit code to  \u2014 enter it below and click Verify:");
-}
-
 TEST_F(AccountWindow, a_pin_that_could_not_be_sent_changes_nothing_but_the_button) {
   SetWindowTextW(g_app.identifier_edit, L"someone@example.com");
   EnableWindow(g_app.pin_button, FALSE);

@@ -196,20 +196,6 @@ TEST_F(CheckerWindow, a_scam_answer_fills_the_card_and_brings_the_buttons_back) 
   EXPECT_TRUE(g_boxes.empty());
 }
 
-TEST_F(CheckerWindow, caution_and_other_verdicts_take_their_own_states) {
-  const ServiceResult caution = answer(1, "CAUTION", 48, "h", "", "");
-  on_check_scam_result(&caution);
-  EXPECT_EQ(g_app.verdict_state, VERDICT_CAUTION);
-  EXPECT_STREQ(g_app.status_text, L"BE CAREFUL \u2014 Suspicious Signs Found  (Risk: 48/100)");
-  EXPECT_STREQ(g_app.detail_text, L"h");
-
-  const ServiceResult lower = answer(1, "scam", 7, "", "", "");
-  on_check_scam_result(&lower);
-  EXPECT_EQ(g_app.verdict_state, VERDICT_SAFE);
-  EXPECT_STREQ(g_app.status_text, L"SAFE \u2014 No Obvious Scam Tricks Spotted  (Risk: 7/100)");
-  EXPECT_STREQ(g_app.detail_text, L"") << "an answer without texts leaves the detail empty";
-}
-
 TEST_F(CheckerWindow, a_failed_check_shows_a_notice_with_the_service_text_or_the_default) {
   EnableWindow(g_app.check_button, FALSE);
   EnableWindow(g_app.paste_check_button, FALSE);
@@ -330,8 +316,10 @@ TEST_F(CheckerWindow, a_check_that_cannot_start_leaves_the_card_and_buttons_as_t
 
 TEST_F(CheckerWindow, the_clipboard_check_raises_the_window_and_checks_the_whole_text) {
   ShowWindow(window_, SW_HIDE);
+  // Longer than the 6099 characters a check reads: the edit still takes all of it.
   const std::wstring text =
-      L"HMRC: you are owed a tax refund of \u00a3412.80. Claim at hmrc-refund.example";
+      L"HMRC: you are owed a tax refund of \u00a3412.80. Claim at hmrc-refund.example" +
+      std::wstring(6200, L' ') + L"end";
   ASSERT_TRUE(set_clipboard(&text));
   check_clipboard(window_);
   EXPECT_TRUE(IsWindowVisible(window_));
@@ -339,14 +327,6 @@ TEST_F(CheckerWindow, the_clipboard_check_raises_the_window_and_checks_the_whole
   EXPECT_EQ(text_of(g_app.message_edit), text);
   EXPECT_EQ(g_app.verdict_state, VERDICT_CHECKING);
   EXPECT_TRUE(buttons_disabled());
-}
-
-TEST_F(CheckerWindow, a_long_clipboard_text_goes_whole_into_the_edit) {
-  const std::wstring text(7000, L'x');
-  ASSERT_TRUE(set_clipboard(&text));
-  check_clipboard(window_);
-  EXPECT_EQ(GetWindowTextLengthW(g_app.message_edit), 7000);
-  EXPECT_EQ(g_app.verdict_state, VERDICT_CHECKING);
 }
 
 TEST_F(CheckerWindow, a_clipboard_without_text_says_so_after_raising_the_window) {
@@ -405,19 +385,6 @@ TEST_F(CheckerWindow, the_clipboard_held_by_another_window_gives_the_warning) {
   EXPECT_EQ(g_boxes[0].text, L"Could not access the Windows Clipboard right now.");
   EXPECT_TRUE(g_boxes[0].warning_icon);
   EXPECT_EQ(g_app.verdict_state, VERDICT_IDLE);
-}
-
-TEST_F(CheckerWindow, commands_1008_and_2002_reach_the_check_whatever_the_high_word) {
-  SetWindowTextW(g_app.message_edit, L"Is this real? bank-secure.example/login");
-  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_CHECK_BUTTON, 0x1234), 0);
-  EXPECT_EQ(g_app.verdict_state, VERDICT_CHECKING);
-  pump_until([] { return g_app.verdict_state != VERDICT_CHECKING; }, 30000);
-
-  const std::wstring text = L"WhatsApp: Hi Mum, new number, need \u00a3300";
-  ASSERT_TRUE(set_clipboard(&text));
-  SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDM_TRAY_CHECK_CLIPBOARD, 0), 0);
-  EXPECT_EQ(text_of(g_app.message_edit), text);
-  EXPECT_EQ(g_app.verdict_state, VERDICT_CHECKING);
 }
 
 TEST(ScreenText, conversions_fit_at_a_whole_character_and_never_leave_debris) {
