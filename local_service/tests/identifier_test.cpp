@@ -22,7 +22,7 @@ TEST(IdentifierMobile, UkSpellingsBecomeOneForm) {
 
 TEST(IdentifierMobile, OtherNumbersAreRefused) {
   EXPECT_EQ(normalised("0191 498 0123"), "<refused>");
-  EXPECT_EQ(normalised("+1 202 555 0143"), "<refused>");
+  EXPECT_EQ(normalised("+1 7700 900123"), "<refused>");
   EXPECT_EQ(normalised("0770090012"), "<refused>");
   EXPECT_EQ(normalised("077009001234"), "<refused>");
   EXPECT_EQ(normalised("07700 90012x"), "<refused>");
