@@ -33,7 +33,7 @@ const DWORD BASE_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 
 void create_controls(HWND hwnd) {
   // Creation order is also the z-order; the override button comes before the pause button.
-  const ControlSpec specs[] = {
+  const ControlSpec rows[] = {
       {&g_app.identifier_edit, IDC_IDENTIFIER_EDIT, L"EDIT", L"", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
        100, 28, &g_app.font_body},
       {&g_app.pin_button, IDC_PIN_BUTTON, L"BUTTON", PIN_CAPTION_SEND, BS_PUSHBUTTON, 0, 100, 28,
@@ -58,15 +58,15 @@ void create_controls(HWND hwnd) {
        L"Start Callwarden automatically with Windows", BS_AUTOCHECKBOX, 0, 100, 26,
        &g_app.font_body},
   };
-  for (const ControlSpec& spec : specs) {
-    HWND control = CreateWindowExW(spec.ex_style, spec.class_name, spec.text,
-                                   BASE_STYLE | spec.style, 0, 0, spec.width, spec.height, hwnd,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+  for (const ControlSpec& row : rows) {
+    HWND control = CreateWindowExW(row.ex_style, row.class_name, row.text,
+                                   BASE_STYLE | row.style, 0, 0, row.width, row.height, hwnd,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
                                    g_app.instance, nullptr);
-    *spec.field = control;
+    *row.field = control;
     if (control == nullptr) continue;
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(*spec.font), TRUE);
-    if (spec.field == &g_app.identifier_edit) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(*row.font), TRUE);
+    if (row.field == &g_app.identifier_edit) {
       // TRUE keeps the cue showing while the empty edit has the focus.
       SendMessageW(control, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(IDENTIFIER_CUE_START));
     }
