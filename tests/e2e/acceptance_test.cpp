@@ -202,34 +202,6 @@ bool set_clipboard(const std::wstring& text) {
   return ok;
 }
 
-bool exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void remove_tree(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        remove_tree(path);
-      } else {
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
-
-void make_parents(const std::wstring& file) {
-  for (size_t at = file.find(L'\\', 3); at != std::wstring::npos; at = file.find(L'\\', at + 1))
-    CreateDirectoryW(file.substr(0, at).c_str(), nullptr);
-}
-
 // Chrome's Preferences with two granted notification sites the user never trusted, beside a
 // granted trusted site and a blocked one, in the shape Chrome writes them.
 std::string chrome_preferences() {
@@ -242,18 +214,6 @@ std::string chrome_preferences() {
          "\"https://prize-winner-today.example:443,*\":{\"expiration\":\"0\",\"last_modified\":"
          "\"13350123456789011\",\"model\":0,\"setting\":1}},\"popups\":{}},\"pref_version\":1},"
          "\"default_content_setting_values\":{\"notifications\":1},\"exit_type\":\"Normal\"}}";
-}
-
-// How many '1' bytes became '2'; -1 for any other difference.
-int blocked_bytes(const std::string& before, const std::string& after) {
-  if (before.size() != after.size()) return -1;
-  int n = 0;
-  for (size_t i = 0; i < before.size(); i++) {
-    if (before[i] == after[i]) continue;
-    if (before[i] != '1' || after[i] != '2') return -1;
-    n++;
-  }
-  return n;
 }
 
 // The scam text has a look-alike link, a fee, card details and a threat; the clipboard one

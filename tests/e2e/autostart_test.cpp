@@ -17,10 +17,6 @@ const wchar_t* const kInstalledText =
     L"Installed to LocalAppData & enabled automatic protection at Windows sign-in.";
 const wchar_t* const kRemovedText = L"Removed Callwarden from automatic Windows sign-in startup.";
 
-bool exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::wstring start_entry(const std::wstring& program) { return L"\"" + program + L"\" --tray"; }
 
 struct Box {

@@ -84,3 +84,10 @@ bool service_command(const std::string& args);
 std::string read_file_bytes(const std::wstring& path);
 bool write_file_bytes(const std::wstring& path, const std::string& bytes);
 std::wstring local_app_data();
+bool exists(const std::wstring& path);
+// Deletes a folder and everything in it.
+void remove_tree(const std::wstring& folder);
+// Creates every folder on the way to the file.
+void make_parents(const std::wstring& file);
+// How many '1' bytes became '2' between two copies of a file; -1 for any other difference.
+int blocked_bytes(const std::string& before, const std::string& after);
