@@ -66,3 +66,45 @@ if(E2E_TESTS)
   set_tests_properties(e2e_tests PROPERTIES LABELS e2e TIMEOUT 1200
     ENVIRONMENT "CALLWARDEN_BIN_DIR=${CMAKE_BINARY_DIR}")
 endif()
+
+# Soak driver: takes the test-hook build through a compressed day under Wine (scripts/soak).
+file(GLOB SOAK_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/soak/*.cpp)
+if(SOAK_SOURCES)
+  add_executable(soak_driver ${SOAK_SOURCES})
+  target_include_directories(soak_driver PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(soak_driver PRIVATE ${WIN_DEFS}
+    CALLWARDEN_VENDOR_DOMAIN="${CALLWARDEN_VENDOR_DOMAIN}")
+  target_compile_options(soak_driver PRIVATE ${WARNINGS})
+  target_link_options(soak_driver PRIVATE -municode)
+  target_link_libraries(soak_driver PRIVATE user32 psapi winhttp advapi32 kernel32)
+  add_dependencies(soak_driver Olvex-Callwarden-testhooks)
+  if(TARGET dummy_tool)
+    add_dependencies(soak_driver dummy_tool)
+  endif()
+endif()
+
+# Benchmarks (scripts/bench): programs that print figures; none passes or fails on time.
+set(BENCH_DIR ${CMAKE_SOURCE_DIR}/tests/bench)
+add_library(bench_support STATIC ${BENCH_DIR}/bench_stats.cpp ${BENCH_DIR}/bench_clock_win.cpp
+  ${BENCH_DIR}/process_crowd_win.cpp)
+target_include_directories(bench_support PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_definitions(bench_support PUBLIC ${WIN_DEFS})
+target_compile_options(bench_support PRIVATE ${WARNINGS})
+
+# Links the program's own library, so the sweep timed is the one the program runs.
+add_executable(bench_blocker_tick ${BENCH_DIR}/blocker_tick_bench.cpp)
+target_link_libraries(bench_blocker_tick PRIVATE bench_support callwarden_win)
+target_compile_options(bench_blocker_tick PRIVATE ${WARNINGS})
+if(TARGET dummy_tool)
+  add_dependencies(bench_blocker_tick dummy_tool) # the crowd is made of its copies
+endif()
+
+add_executable(bench_startup ${BENCH_DIR}/startup_bench.cpp)
+target_link_libraries(bench_startup PRIVATE bench_support user32 gdi32)
+target_compile_options(bench_startup PRIVATE ${WARNINGS})
+add_dependencies(bench_startup Olvex-Callwarden)
+
+add_executable(bench_stats_test ${BENCH_DIR}/bench_stats_test.cpp)
+target_link_libraries(bench_stats_test PRIVATE bench_support gtest_main)
+add_test(NAME bench_stats_test COMMAND bench_stats_test)
+set_tests_properties(bench_stats_test PROPERTIES LABELS bench TIMEOUT 120)

@@ -1,0 +1,22 @@
+#pragma once
+// Asks the program's window for a WM_NULL round trip, over and over, from a thread of its
+// own: a window that takes more than 2 s to answer has stalled.
+#include <windows.h>
+
+#include <cstdint>
+
+#define SOAK_STALL_MS 2000
+
+struct ProbeTally {
+  int64_t probes;
+  int64_t answered;
+  int64_t stalls;           // probes that got no answer within SOAK_STALL_MS
+  DWORD slowest_answer_ms;  // the slowest answered round trip
+  DWORD longest_silence_ms; // longest run of unanswered probes, start to end
+  int64_t slow_answers;     // round trips above 500 ms
+  bool window_gone;
+};
+
+void start_probe(HWND window);
+void stop_probe(void);
+void probe_tally(ProbeTally* out);
