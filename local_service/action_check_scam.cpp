@@ -5,13 +5,14 @@
 
 namespace {
 
-const int kFreeChecksPerDay = 5;
-
 const char* const kNoMessage =
     "There is no message to check. Please paste or type the message first.";
-const char* const kAllowanceUsed = "You have used today's 5 free scam checks on this computer. "
-                                   "Upgrade to a Family plan for unlimited checks, "
-                                   "or try again tomorrow.";
+
+std::string allowance_used(int per_day) {
+  return "You have used today's " + std::to_string(per_day) +
+         " free scam checks on this computer. Upgrade to a Family plan for unlimited checks, "
+         "or try again tomorrow.";
+}
 
 bool only_blanks(const std::string& text) {
   return text.find_first_not_of(" \t\r\n") == std::string::npos;
@@ -38,7 +39,8 @@ ApiAnswer action_check_scam(ServiceContext* context, const ActionInput& input) {
   if (!unlimited) {
     if (!store_checks_used(&context->store, device, day, &used))
       return error_answer(500, STORE_FAILURE_TEXT);
-    if (used >= kFreeChecksPerDay) return error_answer(429, kAllowanceUsed);
+    if (used >= context->free_checks_per_day)
+      return error_answer(429, allowance_used(context->free_checks_per_day));
   }
 
   ScamAssessment result = assess_message(text, context->suffixes);
@@ -51,6 +53,6 @@ ApiAnswer action_check_scam(ServiceContext* context, const ActionInput& input) {
   members["headline"] = result.headline;
   members["reasons"] = result.reasons;
   members["advice"] = result.advice;
-  if (!unlimited) members["free_checks_left"] = kFreeChecksPerDay - used - 1;
+  if (!unlimited) members["free_checks_left"] = context->free_checks_per_day - used - 1;
   return ok_answer(200, members);
 }

@@ -31,7 +31,7 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
     }
     bool takes_value = word == "--address" || word == "--port" || word == "--cert" ||
                        word == "--key" || word == "--data" || word == "--suffix-list" ||
-                       word == "--entitled";
+                       word == "--entitled" || word == "--free-checks-per-day";
     if (!takes_value) {
       if (word.size() > 1 && word[0] == '-' && word[1] == '-')
         return fail(error, "Unknown option " + word + ".");
@@ -50,6 +50,11 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
     }
     if (word == "--entitled" && !parse_number(value, 0, 1, &out->entitled)) {
       return fail(error, "--entitled must be 0 or 1.");
+    }
+    if (word == "--free-checks-per-day" &&
+        !parse_number(value, 0, kMaxFreeChecksPerDay, &out->free_checks_per_day)) {
+      return fail(error, "--free-checks-per-day must be a number from 0 to " +
+                             std::to_string(kMaxFreeChecksPerDay) + ".");
     }
   }
   return 1;
@@ -85,7 +90,7 @@ int parse_command_line(const std::vector<std::string>& args, CommandLine* out, s
 const char* usage_text() {
   return "Usage:\n"
          "  local_service serve --address 127.0.0.1 --port 443 --cert FILE --key FILE --data DIR\n"
-         "                      [--test-endpoints] [--suffix-list FILE]\n"
+         "                      [--test-endpoints] [--suffix-list FILE] [--free-checks-per-day N]\n"
          "  local_service set-guardian-pin --data DIR IDENTIFIER 1234\n"
          "  local_service set-plan --data DIR IDENTIFIER \"Family plan\" --entitled 1\n"
          "  local_service set-name --data DIR IDENTIFIER \"Jane Smith\"\n";

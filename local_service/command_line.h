@@ -1,12 +1,14 @@
 #pragma once
 // The service's command line:
 //   serve --address A --port P --cert FILE --key FILE --data DIR
-//         [--test-endpoints] [--suffix-list FILE]
+//         [--test-endpoints] [--suffix-list FILE] [--free-checks-per-day N]
 //   set-guardian-pin --data DIR IDENTIFIER PIN
 //   set-plan --data DIR IDENTIFIER PLAN --entitled 0|1
 //   set-name --data DIR IDENTIFIER NAME
 #include <string>
 #include <vector>
+
+#include "free_checks.h"
 
 enum ServiceCommand {
   kCommandNone = 0,
@@ -25,6 +27,7 @@ struct CommandLine {
   std::string data_dir;
   std::string suffix_file;
   bool test_endpoints = false;
+  int free_checks_per_day = kDefaultFreeChecksPerDay;
   int entitled = -1;
   std::vector<std::string> values; // the words that are not options
 };

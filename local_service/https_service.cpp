@@ -143,6 +143,7 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
   std::unique_ptr<HttpsService> service(new HttpsService());
   if (!service_context_open(&service->context, options.data_dir, options.suffix_file, error))
     return nullptr;
+  service->context.free_checks_per_day = options.free_checks_per_day;
   service->server.reset(
       new httplib::SSLServer(options.cert_file.c_str(), options.key_file.c_str()));
   if (!service->server->is_valid()) {

@@ -11,6 +11,7 @@ struct ServeOptions {
   std::string data_dir;
   std::string suffix_file;
   bool test_endpoints;
+  int free_checks_per_day; // for a device without an entitled account
 };
 
 struct HttpsService;

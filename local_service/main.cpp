@@ -31,9 +31,9 @@ int serve(const CommandLine& command) {
   sigaddset(&signals, SIGINT);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-  ServeOptions options{command.address,       command.port,     command.cert_file,
-                       command.key_file,      command.data_dir, command.suffix_file,
-                       command.test_endpoints};
+  ServeOptions options{
+      command.address,  command.port,        command.cert_file,      command.key_file,
+      command.data_dir, command.suffix_file, command.test_endpoints, command.free_checks_per_day};
   std::string error;
   HttpsService* service = https_service_start(options, &error);
   if (!service) {

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <string>
 
+#include "free_checks.h"
 #include "public_suffix.h"
 #include "service_store.h"
 
@@ -11,6 +12,7 @@ struct ServiceContext {
   ServiceStore store;
   PublicSuffixList suffixes;
   std::string data_dir;
+  int free_checks_per_day = kDefaultFreeChecksPerDay;
   // One action at a time, so that reading a count and raising it, or
   // checking a code and using it up, cannot interleave.
   std::mutex lock;

@@ -20,6 +20,30 @@ TEST(CommandLineServe, ReadsEveryOption) {
   EXPECT_EQ(line.data_dir, "/srv/data");
   EXPECT_TRUE(line.test_endpoints);
   EXPECT_EQ(line.suffix_file, "/usr/share/publicsuffix/public_suffix_list.dat");
+  EXPECT_EQ(line.free_checks_per_day, 5);
+}
+
+TEST(CommandLineServe, FreeChecksPerDayTakesAWholeNumberInRange) {
+  const std::vector<std::string> serve = {"serve", "--address", "a", "--port", "1", "--cert",
+                                          "c",     "--key",     "k", "--data", "d"};
+  CommandLine line;
+  std::string error;
+  for (const char* good : {"0", "1000", "100000"}) {
+    std::vector<std::string> args = serve;
+    args.insert(args.end(), {"--free-checks-per-day", good});
+    ASSERT_TRUE(parse_command_line(args, &line, &error)) << good << ": " << error;
+    EXPECT_EQ(line.free_checks_per_day, std::stoi(good));
+  }
+  for (const char* bad : {"100001", "-1", "5x", ""}) {
+    std::vector<std::string> args = serve;
+    args.insert(args.end(), {"--free-checks-per-day", bad});
+    error.clear();
+    EXPECT_FALSE(parse_command_line(args, &line, &error)) << bad;
+    EXPECT_NE(error.find("--free-checks-per-day"), std::string::npos) << bad;
+  }
+  std::vector<std::string> missing = serve;
+  missing.push_back("--free-checks-per-day");
+  EXPECT_FALSE(parse_command_line(missing, &line, &error));
 }
 
 TEST(CommandLineServe, RefusesIncompleteOrWrongOptions) {

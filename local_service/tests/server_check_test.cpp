@@ -49,6 +49,19 @@ TEST_F(CheckService, FreeDeviceGetsFiveChecksADay) {
   EXPECT_EQ(call(check_body("hello", "OTHER-PC")).status, 200);
 }
 
+TEST_F(CheckService, ServeCanGiveAnotherDailyAllowance) {
+  stop_service();
+  free_checks_per_day_ = 2;
+  start_service(true);
+  EXPECT_EQ(call(check_body("hello")).json["free_checks_left"], 1);
+  EXPECT_EQ(call(check_body("hello")).json["free_checks_left"], 0);
+  ServiceReply refused = call(check_body("hello"));
+  EXPECT_EQ(refused.status, 429);
+  EXPECT_NE(refused.json["error"].get<std::string>().find("today's 2 free scam checks"),
+            std::string::npos)
+      << refused.body;
+}
+
 TEST_F(CheckService, LinkedFreeAccountIsStillCountedByDevice) {
   std::string token = sign_in("07700900123");
   for (int i = 0; i < 5; ++i)

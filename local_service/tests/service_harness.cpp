@@ -77,7 +77,7 @@ void ServiceTest::start_service(bool test_endpoints) {
   ServeOptions options{"127.0.0.1",          0,
                        test_cert_file(),     test_key_file(),
                        data_.path + "/data", PUBLIC_SUFFIX_DEFAULT_FILE,
-                       test_endpoints};
+                       test_endpoints,       free_checks_per_day_};
   std::string error;
   service_ = https_service_start(options, &error);
   ASSERT_NE(service_, nullptr) << error;

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "free_checks.h"
 #include "https_service.h"
 
 struct ServiceReply {
@@ -52,6 +53,7 @@ protected:
   int admin(const std::vector<std::string>& words);
 
   bool test_endpoints_ = true;
+  int free_checks_per_day_ = kDefaultFreeChecksPerDay; // read by start_service
   TempDir data_;
   HttpsService* service_ = nullptr;
   std::thread runner_;

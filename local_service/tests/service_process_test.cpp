@@ -48,16 +48,24 @@ int wait_exit_code(pid_t pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+// The port of the ready line, or 0 when the child printed none.
+int ready_port(const ChildService& child) {
+  char line[256] = {0};
+  int port = 0;
+  if (fgets(line, sizeof(line), child.output) == nullptr ||
+      sscanf(line, "listening on https://127.0.0.1:%d", &port) != 1)
+    return 0;
+  return port;
+}
+
 TEST(ServiceProcess, AnnouncesItselfAnswersAndStopsOnSigterm) {
   TempDir dir;
   ChildService child =
       start_child({"serve", "--address", "127.0.0.1", "--port", "0", "--cert", test_cert_file(),
                    "--key", test_key_file(), "--data", dir.path + "/data"});
   ASSERT_GT(child.pid, 0);
-  char line[256] = {0};
-  ASSERT_NE(fgets(line, sizeof(line), child.output), nullptr);
-  int port = 0;
-  ASSERT_EQ(sscanf(line, "listening on https://127.0.0.1:%d", &port), 1) << line;
+  const int port = ready_port(child);
+  ASSERT_GT(port, 0);
 
   httplib::SSLClient client("127.0.0.1", port);
   client.enable_server_certificate_verification(false);
@@ -79,10 +87,8 @@ TEST(ServiceProcess, ClientThatHangsUpMidAnswerDoesNotStopTheService) {
       start_child({"serve", "--address", "127.0.0.1", "--port", "0", "--cert", test_cert_file(),
                    "--key", test_key_file(), "--data", dir.path + "/data", "--test-endpoints"});
   ASSERT_GT(child.pid, 0);
-  char line[256] = {0};
-  ASSERT_NE(fgets(line, sizeof(line), child.output), nullptr);
-  int port = 0;
-  ASSERT_EQ(sscanf(line, "listening on https://127.0.0.1:%d", &port), 1) << line;
+  const int port = ready_port(child);
+  ASSERT_GT(port, 0);
   httplib::SSLClient client("127.0.0.1", port);
   client.enable_server_certificate_verification(false);
   auto prepared =
@@ -110,6 +116,29 @@ TEST(ServiceProcess, ClientThatHangsUpMidAnswerDoesNotStopTheService) {
                            "application/json");
   ASSERT_TRUE(after) << "the service died";
   EXPECT_EQ(after->status, 200);
+  kill(child.pid, SIGTERM);
+  EXPECT_EQ(wait_exit_code(child.pid), 0);
+  fclose(child.output);
+}
+
+TEST(ServiceProcess, ServeTakesTheDailyFreeChecksFromItsCommandLine) {
+  TempDir dir;
+  ChildService child = start_child({"serve", "--address", "127.0.0.1", "--port", "0", "--cert",
+                                    test_cert_file(), "--key", test_key_file(), "--data",
+                                    dir.path + "/data", "--free-checks-per-day", "1"});
+  ASSERT_GT(child.pid, 0);
+  const int port = ready_port(child);
+  ASSERT_GT(port, 0);
+  httplib::SSLClient client("127.0.0.1", port);
+  client.enable_server_certificate_verification(false);
+  const char* check = R"({"action":"check_scam","text":"hello","device_label":"PC"})";
+  auto first = client.Post("/callwarden_api.php", check, "application/json");
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->status, 200);
+  EXPECT_NE(first->body.find("\"free_checks_left\":0"), std::string::npos) << first->body;
+  auto second = client.Post("/callwarden_api.php", check, "application/json");
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->status, 429);
   kill(child.pid, SIGTERM);
   EXPECT_EQ(wait_exit_code(child.pid), 0);
   fclose(child.output);
