@@ -1,11 +1,13 @@
 // Linking the device as a user does it, against the local service: a mobile number, the
-// code the service "delivers", the token kept in the registry and used at the next start.
+// code the service "delivers", the token kept in the registry and used at the next start;
+// and the purchase button's page in the browser.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "app/ids.h"
+#include "app/vendor.h"
 #include "tests/e2e/harness.h"
 
 namespace {
@@ -13,6 +15,9 @@ namespace {
 const wchar_t TOKEN_KEY[] = L"Software\\Olvex\\Callwarden";
 const wchar_t MOBILE[] = L"07700 900123";
 const char MOBILE_CANONICAL[] = "07700900123";
+// Wine gives https addresses to winebrowser, which runs the first command of this value
+// that it can start, with the address as its last argument.
+const wchar_t WINE_BROWSER_KEY[] = L"Software\\Wine\\WineBrowser";
 
 // The text of a string member of a one-line JSON object, as the service wrote it.
 std::string member(const std::string& line, const std::string& key) {
@@ -74,6 +79,7 @@ protected:
     kill_callwarden();
     close_program(&program_);
     reg_delete_tree(HKEY_CURRENT_USER, L"Software\\Olvex");
+    reg_delete_value(HKEY_CURRENT_USER, WINE_BROWSER_KEY, L"Browsers");
   }
 
   // Starts the program and waits until the service has seen its status request.
@@ -211,6 +217,34 @@ TEST_F(AccountSignIn, an_identifier_the_service_refuses_is_shown_under_the_sign_
   EXPECT_EQ(window_text(control(window, IDC_PIN_BUTTON)), L"Send 6-Digit PIN");
   EXPECT_EQ(window_text(control(window, IDC_IDENTIFIER_EDIT)), L"not a number");
   EXPECT_TRUE(IsWindowEnabled(control(window, IDC_PIN_BUTTON)));
+}
+
+TEST_F(AccountSignIn, the_purchase_button_opens_the_pricing_page_in_the_default_browser) {
+  // The "browser" is a shell script in the service's folder that writes down each address.
+  wchar_t unix_dir[1024];
+  const DWORD n = GetEnvironmentVariableW(L"CALLWARDEN_SERVICE_DATA", unix_dir, 1024);
+  ASSERT_TRUE(n > 0 && n < 1024) << "scripts/with-service names the folder's Linux path";
+  std::wstring opened = service_dir() + L"\\opened-pages.txt";
+  DeleteFileW(opened.c_str());
+  ASSERT_TRUE(
+      write_file_bytes(service_dir() + L"\\browser.sh",
+                       "printf '%s\\n' \"$1\" >> \"$(dirname \"$0\")/opened-pages.txt\"\n"));
+  ASSERT_TRUE(reg_set_string(HKEY_CURRENT_USER, WINE_BROWSER_KEY, L"Browsers",
+                             L"/bin/sh " + std::wstring(unix_dir, n) + L"/browser.sh"));
+
+  HWND window = start();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(click(window, IDC_GET_BUTTON));
+  EXPECT_TRUE(wait_until(
+      [](void* path) { return !read_file_bytes(*static_cast<std::wstring*>(path)).empty(); },
+      &opened, 15000));
+  Sleep(500); // a second page would show by now
+  EXPECT_EQ(read_file_bytes(opened), CALLWARDEN_PRICING_URL "\n");
+
+  sync_with(window);
+  EXPECT_TRUE(message_boxes(program_.pid).empty());
+  EXPECT_TRUE(IsWindowVisible(control(window, IDC_GET_BUTTON)));
+  EXPECT_EQ(window_text(control(window, IDC_PIN_BUTTON)), L"Send 6-Digit PIN");
 }
 
 } // namespace
