@@ -99,8 +99,8 @@ if(TARGET dummy_tool)
   add_dependencies(bench_blocker_tick dummy_tool) # the crowd is made of its copies
 endif()
 
-add_executable(bench_startup ${BENCH_DIR}/startup_bench.cpp)
-target_link_libraries(bench_startup PRIVATE bench_support user32 gdi32)
+add_executable(bench_startup ${BENCH_DIR}/startup_bench.cpp ${BENCH_DIR}/tray_anchor_win.cpp)
+target_link_libraries(bench_startup PRIVATE bench_support shell32 user32 gdi32)
 target_compile_options(bench_startup PRIVATE ${WARNINGS})
 add_dependencies(bench_startup Olvex-Callwarden)
 
