@@ -147,6 +147,7 @@ int main(int argc, char** argv) {
   }
   const size_t alive = crowd_alive(&crowd);
   const size_t started = crowd.count;
+  const unsigned retried = crowd.retried_starts;
   crowd_close(&crowd);
 
   std::printf("  full sweep (terminate_remote_tools):\n");
@@ -174,8 +175,9 @@ int main(int argc, char** argv) {
   int ended = 0;
   for (int i = 0; i < measured; i++)
     ended += figures[i].sweeps_that_ended_something;
-  std::printf("  sweeps that ended a process: %d; crowd still running at the end: %u of %u\n",
-              ended, static_cast<unsigned>(alive), static_cast<unsigned>(started));
+  std::printf("  sweeps that ended a process: %d; crowd still running at the end: %u of %u "
+              "(starts retried: %u)\n",
+              ended, static_cast<unsigned>(alive), static_cast<unsigned>(started), retried);
   std::printf("  after clean-up: %d processes in the prefix\n", count_processes());
   return measured == 2 ? 0 : 1;
 }

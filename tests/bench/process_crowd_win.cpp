@@ -38,6 +38,25 @@ bool crowd_open(ProcessCrowd* crowd, const wchar_t* source_exe) {
   return true;
 }
 
+// Wine now and then refuses one start among many in quick succession (an internal error)
+// and takes the same start a moment later.
+static bool start_copy(ProcessCrowd* crowd, const wchar_t* path, wchar_t* command,
+                       PROCESS_INFORMATION* info) {
+  for (int attempt = 1;; attempt++) {
+    STARTUPINFOW startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    ZeroMemory(info, sizeof(*info));
+    if (CreateProcessW(path, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       info)) {
+      return true;
+    }
+    if (attempt == 5) return false;
+    crowd->retried_starts++;
+    Sleep(static_cast<DWORD>(200 * attempt));
+  }
+}
+
 bool crowd_grow_to(ProcessCrowd* crowd, size_t target) {
   if (target > CROWD_CAPACITY) target = CROWD_CAPACITY;
   while (crowd->count < target) {
@@ -46,15 +65,8 @@ bool crowd_grow_to(ProcessCrowd* crowd, size_t target) {
     if (!CopyFileW(crowd->source, path, FALSE)) return false;
     wchar_t command[MAX_PATH + 2];
     if (swprintf(command, MAX_PATH + 2, L"\"%ls\"", path) < 0) return false;
-    STARTUPINFOW startup;
-    ZeroMemory(&startup, sizeof(startup));
-    startup.cb = sizeof(startup);
     PROCESS_INFORMATION info;
-    ZeroMemory(&info, sizeof(info));
-    if (!CreateProcessW(path, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info)) {
-      return false;
-    }
+    if (!start_copy(crowd, path, command, &info)) return false;
     if (crowd->job != nullptr) AssignProcessToJobObject(crowd->job, info.hProcess);
     CloseHandle(info.hThread);
     crowd->processes[crowd->count++] = info.hProcess;

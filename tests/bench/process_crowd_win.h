@@ -14,6 +14,7 @@ struct ProcessCrowd {
   HANDLE job;               // ends the crowd should this program die first
   HANDLE processes[CROWD_CAPACITY];
   size_t count;
+  unsigned retried_starts; // starts that failed once and were tried again
 };
 
 // Prepares an empty crowd of copies of `source_exe` in a fresh temporary folder.
