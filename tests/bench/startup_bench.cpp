@@ -87,7 +87,7 @@ bool start_once(const wchar_t* exe, int dpi, StartTimes* t) {
   }
   CloseHandle(info.hThread);
   // One loop watches all three moments, so none is measured late because another was
-  // being waited for; Sleep(1) keeps this side from taking the processor it measures.
+  // being waited for; the 1 ms wait keeps this side from taking the processor it measures.
   for (;;) {
     const double elapsed_ms = (now_microseconds() - start) / 1000.0;
     if (t->idle_ms < 0 && WaitForInputIdle(info.hProcess, 0) == 0) t->idle_ms = elapsed_ms;
