@@ -34,6 +34,7 @@ if(WIN_TESTS)
   add_executable(win_tests ${WIN_TESTS})
   target_link_libraries(win_tests PRIVATE callwarden_win gtest_main)
   add_test(NAME win_tests COMMAND win_tests)
+  set(WIN_TESTS_TARGET win_tests)
   set_tests_properties(win_tests PROPERTIES LABELS win TIMEOUT 600)
 endif()
 
@@ -45,6 +46,9 @@ foreach(src IN LISTS E2E_HELPERS)
   target_compile_definitions(${name} PRIVATE ${WIN_DEFS})
   target_link_options(${name} PRIVATE -municode -mwindows)
   target_link_libraries(${name} PRIVATE user32)
+  if(WIN_TESTS_TARGET)
+    add_dependencies(win_tests ${name}) # win_tests starts these programs too
+  endif()
 endforeach()
 
 # End-to-end: a test program that starts the real .exe and drives it.
