@@ -76,7 +76,63 @@ typedef LONG(NTAPI* QuerySystemInformation)(ULONG, PVOID, ULONG, PULONG);
 const ULONG kSystemHandleInformation = 16;
 const LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 
+// One entry of the GDI handle table (x64 layout).
+struct GdiHandleEntry {
+  uint64_t object;
+  uint32_t owner;
+  uint8_t ext_type; // top bit: a stock object
+  uint8_t generation;
+  uint8_t type; // 0: free
+  uint8_t flags;
+  uint64_t user_pointer;
+};
+const size_t kGdiHandleEntries = 0x10000;
+// PEB (x64): GdiSharedHandleTable.
+const size_t kPebGdiTableOffset = 0xF8;
+
+struct ProcessBasics {
+  LONG exit_status;
+  PVOID peb;
+  ULONG_PTR affinity;
+  LONG priority;
+  ULONG_PTR pid;
+  ULONG_PTR parent_pid;
+};
+typedef LONG(NTAPI* QueryProcessInformation)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+
 } // namespace
+
+uint32_t count_gdi_in_handle_table(HANDLE process) {
+  static_assert(sizeof(GdiHandleEntry) == 24, "GDI handle table entries are 24 bytes");
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (ntdll == nullptr) return 0;
+  QueryProcessInformation query = reinterpret_cast<QueryProcessInformation>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryInformationProcess")));
+  if (query == nullptr) return 0;
+  ProcessBasics basics;
+  ZeroMemory(&basics, sizeof(basics));
+  ULONG got = 0;
+  if (query(process, 0 /* ProcessBasicInformation */, &basics, sizeof(basics), &got) < 0) return 0;
+  uint64_t table = 0;
+  SIZE_T read = 0;
+  if (!ReadProcessMemory(process, static_cast<char*>(basics.peb) + kPebGdiTableOffset, &table,
+                         sizeof(table), &read) ||
+      table == 0) {
+    return 0;
+  }
+  GdiHandleEntry* entries =
+      static_cast<GdiHandleEntry*>(malloc(kGdiHandleEntries * sizeof(GdiHandleEntry)));
+  if (entries == nullptr) return 0;
+  uint32_t used = 0;
+  if (ReadProcessMemory(process, reinterpret_cast<void*>(static_cast<uintptr_t>(table)), entries,
+                        kGdiHandleEntries * sizeof(GdiHandleEntry), &read)) {
+    for (size_t i = 0; i < read / sizeof(GdiHandleEntry); i++) {
+      if (entries[i].type != 0 && (entries[i].ext_type & 0x80) == 0) used++;
+    }
+  }
+  free(entries);
+  return used;
+}
 
 uint32_t count_handles_system_wide(DWORD pid) {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
@@ -118,13 +174,21 @@ bool take_sample(HANDLE process, DWORD pid, SoakSample* out) {
   }
   // Wine fills PrivateUsage for the calling process only; for another one its pagefile
   // figure (anonymous resident plus swapped memory) is the private memory.
+  out->private_from_pagefile = memory.PrivateUsage == 0;
   out->private_bytes = memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage;
   out->working_set = memory.WorkingSetSize;
   DWORD handles = 0;
   if (GetProcessHandleCount(process, &handles)) out->handles = handles;
   // Wine answers 0 for another process; its system-wide handle list is exact.
-  if (out->handles == 0) out->handles = count_handles_system_wide(pid);
+  if (out->handles == 0) {
+    out->handles_from_system = true;
+    out->handles = count_handles_system_wide(pid);
+  }
   out->gdi_objects = GetGuiResources(process, GR_GDIOBJECTS);
+  if (out->gdi_objects == 0) {
+    out->gdi_from_table = true;
+    out->gdi_objects = count_gdi_in_handle_table(process);
+  }
   out->user_objects = GetGuiResources(process, GR_USEROBJECTS);
   out->threads = count_threads(pid);
   out->windows = count_windows(pid);

@@ -15,6 +15,7 @@ void make_plan(int short_run, SoakPlan* plan) {
     plan->slow_every = SOAK_SLICES; // once, while warming up
     plan->slow_first = 0;
     plan->slow_beside_bursts = 1;
+    plan->warm_up_failure_bursts = 3;
     plan->paints = 20;
     plan->cycles = 10;
     plan->alerts = 5;
@@ -28,6 +29,7 @@ void make_plan(int short_run, SoakPlan* plan) {
     plan->slow_every = 1;
     plan->slow_first = 0;
     plan->slow_beside_bursts = 0;
+    plan->warm_up_failure_bursts = 3;
     plan->paints = 200;
     plan->cycles = 100;
     plan->alerts = 50;
@@ -65,6 +67,12 @@ AnswerType burst_answer(int burst_number) {
   const int n = static_cast<int>(sizeof(fast) / sizeof(fast[0]));
   if (burst_number < 0) burst_number = -burst_number;
   return fast[burst_number % n];
+}
+
+int warm_up_kind(int number) {
+  static const int failing[] = {2, 3, 5}; // SendPin, VerifyPin, VerifyOverridePin
+  if (number < 0) number = -number;
+  return failing[number % 3];
 }
 
 bool slice_has_slow(const SoakPlan* plan, int slice) {

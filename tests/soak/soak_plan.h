@@ -17,6 +17,7 @@ enum AnswerType {
 #define SOAK_SLICES 10
 #define SOAK_SAMPLES (SOAK_SLICES + 1)
 #define SOAK_OVERSIZED_LENGTH 40000
+#define SOAK_WARM_UP_BURST 50
 // The program gives up on an answer after 24 s; slow answers land either side of it.
 #define SOAK_SLOW_INSIDE_MS 22000
 #define SOAK_SLOW_PAST_MS 26000
@@ -32,6 +33,10 @@ struct SoakPlan {
   int slow_every;  // slices with slow answers: every slow_every-th, from slow_first
   int slow_first;
   int slow_beside_bursts; // slow answers start with the slice's bursts rather than after them
+  // Bursts of SOAK_WARM_UP_BURST failures (sign-in, PIN, override) that open as many nested
+  // boxes at the start: Wine's caches for painting windows grow to their high-water mark
+  // with the deepest nesting, and must be full before the warm sample.
+  int warm_up_failure_bursts;
   int paints;
   int cycles;                // hide to tray and show again
   int alerts;                // blocker alert boxes
@@ -50,6 +55,8 @@ int bursts_in_slice(const SoakPlan* plan, int slice);
 // answer types: any thirty bursts in a row meet every pair.
 int burst_kind(int burst_number);
 AnswerType burst_answer(int burst_number);
+// The kind of a warm-up burst: one whose failure the program reports in a box.
+int warm_up_kind(int number);
 // Whether a slice ends with slow answers, and of which kind they are.
 bool slice_has_slow(const SoakPlan* plan, int slice);
 int slow_kind_of_slice(int slice);

@@ -50,6 +50,13 @@ void bursts_add_up_and_the_first_tenth_meets_every_fast_answer() {
            "the warm-up tenth meets every fast answer twice");
     expect(slice_has_slow(&plan, 0), "the warm-up tenth has slow answers");
   }
+  for (int n = 0; n < 6; n++) {
+    const int k = warm_up_kind(n);
+    expect(k == 2 || k == 3 || k == 5, "warm-up bursts are of kinds whose failures show a box");
+  }
+  expect(warm_up_kind(0) != warm_up_kind(1) && warm_up_kind(1) != warm_up_kind(2) &&
+             warm_up_kind(0) != warm_up_kind(2),
+         "three warm-up bursts meet each failing kind");
   SoakPlan few;
   make_plan(1, &few);
   few.bursts = 3;
@@ -143,6 +150,8 @@ void plans_carry_the_workload_of_a_day() {
              brief.cycles >= 10 && brief.alerts >= 5,
          "short run has a tenth of it");
   expect(brief.bursts >= SOAK_KINDS, "short run still meets every kind");
+  expect(brief.warm_up_failure_bursts >= 3 && full.warm_up_failure_bursts >= 3,
+         "both runs warm up with at least 150 nested failure boxes");
   expect(!brief.slow_beside_bursts || brief.slow_inside + brief.slow_past <= 3,
          "slow answers beside bursts leave most service threads to them");
   expect(brief.burst_size <= 100 && full.burst_size <= 100, "bursts fit the test build's limit");

@@ -48,6 +48,22 @@ void print_table(const SoakRun* run) {
            s->user_objects, s->threads, s->windows);
   }
   printf("  * at deep rest: also after WinHTTP's idle connections closed (30 s)\n");
+  if (run->sample_count > 0 && run->samples[0].private_from_pagefile) {
+    printf("  private KB: PagefileUsage (Wine fills PrivateUsage only for the calling process; "
+           "for another it reports the Linux process's anonymous resident and swapped memory)\n");
+  }
+  if (run->sample_count > 0 && run->samples[0].gdi_from_table) {
+    printf("  GDI: Wine's GetGuiResources gives 0; counted in the program's GDI handle table "
+           "(through its PEB), stock objects left out\n");
+  }
+  if (run->sample_count > 0 && run->samples[0].user_objects == 0) {
+    printf("  USER: Wine's GetGuiResources gives 0; the windows column counts the program's "
+           "windows and controls instead\n");
+  }
+  if (run->sample_count > 0 && run->samples[0].handles_from_system) {
+    printf("  handles: counted in the system-wide handle list (Wine's GetProcessHandleCount "
+           "gives 0 for another process)\n");
+  }
 }
 
 int judge_growth(const SoakRun* run) {
@@ -78,8 +94,8 @@ int judge_growth(const SoakRun* run) {
     print_value(m, l);
     printf(" %8lld  ", static_cast<long long>(kRules[m].slack));
     if ((m == 3 || m == 4) && w == 0 && l == 0) {
-      printf("not reported: Wine's GetGuiResources gives 0 (windows column counts USER "
-             "windows)\n");
+      printf("not reported: Wine's GetGuiResources gives 0%s\n",
+             m == 4 ? " (the windows row counts the USER objects that can be seen)" : "");
       continue;
     }
     if (grew_without_bound(w, l, &kRules[m])) {
@@ -106,6 +122,11 @@ int judge_workload(const SoakRun* run, const BoxTally* boxes) {
          "timer with a tick's work really fires here; counted by time, not seen one by one)\n",
          static_cast<long long>(ticks), static_cast<double>(elapsed) / 1000.0,
          run->effective_interval_ms, plan->blocker_interval_ms);
+  if (run->tools_blocked > 0) {
+    printf("                   cross-check: listed tools started at random moments lived %.0f ms "
+           "on average before a tick ended them\n",
+           static_cast<double>(run->tool_lived_total_ms) / static_cast<double>(run->tools_blocked));
+  }
   if (ticks < plan->ticks) {
     printf("FAIL: fewer than %lld blocker ticks\n", static_cast<long long>(plan->ticks));
     failures++;
@@ -114,13 +135,15 @@ int judge_workload(const SoakRun* run, const BoxTally* boxes) {
          "%lld API requests (the start-up status and the alerts' reports included); %lld "
          "bursts were not all seen within the wait\n",
          static_cast<long long>(run->requests_started), static_cast<long long>(run->bursts),
-         plan->burst_size, static_cast<long long>(run->log.api_requests),
+         plan->burst_size > SOAK_WARM_UP_BURST ? plan->burst_size : SOAK_WARM_UP_BURST,
+         static_cast<long long>(run->log.api_requests),
          static_cast<long long>(run->bursts_not_landed));
   printf("  %-6s", "kind");
   for (int t = 0; t < ANSWER_TYPE_COUNT; t++)
     printf(" %11s", answer_type_name(static_cast<AnswerType>(t)));
   printf(" %8s\n", "total");
-  const int64_t planned = static_cast<int64_t>(plan->bursts) * plan->burst_size;
+  const int64_t planned = static_cast<int64_t>(plan->bursts) * plan->burst_size +
+                          static_cast<int64_t>(plan->warm_up_failure_bursts) * SOAK_WARM_UP_BURST;
   if (run->requests_started < planned) {
     printf("FAIL: only %lld of %lld requests were started\n",
            static_cast<long long>(run->requests_started), static_cast<long long>(planned));
