@@ -2,8 +2,10 @@
 // Wine against local_service while its memory, handles, threads and windows are sampled
 // and its window is probed for stalls.
 //
-//   soak_driver.exe [--short] [--shown] [--program EXE] [--tool EXE] [--interval MS]
+//   soak_driver.exe [--short] [--verbose] [--shown] [--program EXE] [--tool EXE]
+//                   [--interval MS]
 //   soak_driver.exe --check      checks the run's own rules and exits
+// The program and dummy_tool.exe are taken from the driver's folder unless given.
 //
 // Must run inside scripts/with-service, in the program's Wine prefix, with a screen.
 #include <windows.h>
@@ -533,12 +535,17 @@ int wmain(int argc, wchar_t** argv) {
       SOAK_KINDS, ANSWER_TYPE_COUNT - 1, plan.paints, plan.cycles, plan.alerts);
 
   if (!launch_program()) {
+    if (g_run.process != nullptr) {
+      TerminateProcess(g_run.process, 99);
+      WaitForSingleObject(g_run.process, 5000);
+      CloseHandle(g_run.process);
+    }
     remove_tool_copies(g_run.tool_folder);
     remove_test_key();
     return 2;
   }
   start_box_dismisser(g_run.pid);
-  start_probe(g_run.window);
+  start_probe(g_run.window, g_run.process);
   say("program started (pid %lu, %ls)\n", static_cast<unsigned long>(g_run.pid),
       g_run.tray_start ? L"--tray" : L"shown");
 

@@ -7,6 +7,7 @@ const DWORD kSlowAnswerMs = 500;
 
 struct Probe {
   HWND window;
+  HANDLE process;
   HANDLE thread;
   volatile LONG stop;
   CRITICAL_SECTION lock; // guards tally
@@ -39,6 +40,12 @@ DWORD WINAPI probe_loop(LPVOID) {
       if (silent_since == 0) silent_since = sent_at;
       const DWORD silence = static_cast<DWORD>(now - silent_since);
       if (silence > g_probe.tally.longest_silence_ms) g_probe.tally.longest_silence_ms = silence;
+      // Without this a hung program would hold the driver in its next cross-process call
+      // (a paint is sent, not posted) and the run would never report.
+      if (silence >= SOAK_HUNG_MS && !g_probe.tally.ended_hung) {
+        g_probe.tally.ended_hung = true;
+        TerminateProcess(g_probe.process, 3);
+      }
     }
     LeaveCriticalSection(&g_probe.lock);
     if (gone) break;
@@ -49,10 +56,11 @@ DWORD WINAPI probe_loop(LPVOID) {
 
 } // namespace
 
-void start_probe(HWND window) {
+void start_probe(HWND window, HANDLE process) {
   ZeroMemory(&g_probe, sizeof(g_probe));
   InitializeCriticalSection(&g_probe.lock);
   g_probe.window = window;
+  g_probe.process = process;
   g_probe.thread = CreateThread(nullptr, 0, probe_loop, nullptr, 0, nullptr);
 }
 

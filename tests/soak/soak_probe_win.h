@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #define SOAK_STALL_MS 2000
+// A window silent this long is hung: the probe ends the program so the run can report.
+#define SOAK_HUNG_MS 30000
 
 struct ProbeTally {
   int64_t probes;
@@ -15,8 +17,10 @@ struct ProbeTally {
   DWORD longest_silence_ms; // longest run of unanswered probes, start to end
   int64_t slow_answers;     // round trips above 500 ms
   bool window_gone;
+  bool ended_hung; // the probe ended the program after SOAK_HUNG_MS of silence
 };
 
-void start_probe(HWND window);
+// `process` (with PROCESS_TERMINATE) is ended if the window stays silent SOAK_HUNG_MS.
+void start_probe(HWND window, HANDLE process);
 void stop_probe(void);
 void probe_tally(ProbeTally* out);

@@ -216,6 +216,11 @@ int judge_liveness(const SoakRun* run, const ProbeTally* probe) {
          static_cast<unsigned long>(probe->slowest_answer_ms),
          static_cast<long long>(probe->slow_answers), static_cast<long long>(probe->stalls),
          SOAK_STALL_MS, static_cast<unsigned long>(probe->longest_silence_ms));
+  if (probe->ended_hung) {
+    printf("FAIL: the window was silent for %d s; the program was ended as hung\n",
+           SOAK_HUNG_MS / 1000);
+    failures++;
+  }
   if (probe->stalls > 0) {
     printf("FAIL: the window stopped answering for more than %d ms\n", SOAK_STALL_MS);
     failures++;
