@@ -185,9 +185,19 @@ void note_tool(bool blocked, DWORD lived_ms, DWORD exit_code) {
 
 void run_tool_once(int index) {
   ToolRun tool;
-  if (!start_tool(g_run.tool_folder, index, &tool)) {
-    say("!! could not start %ls\n", soak_tool_name(index));
-    g_run.tool_starts++;
+  // Starting a process can fail for a moment on a loaded machine (the copy just ended by
+  // the program may still be going away); that says nothing about the program.
+  bool started = false;
+  for (int attempt = 0; attempt < 3 && !started; attempt++) {
+    if (attempt > 0) Sleep(500);
+    started = start_tool(g_run.tool_folder, index, &tool);
+    if (!started) {
+      say("!! could not start %ls (error %lu)%s\n", soak_tool_name(index), GetLastError(),
+          attempt < 2 ? ", trying again" : "");
+    }
+  }
+  if (!started) {
+    g_run.tool_start_failures++;
     return;
   }
   DWORD lived = 0;

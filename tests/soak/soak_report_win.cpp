@@ -192,6 +192,11 @@ int judge_workload(const SoakRun* run, const BoxTally* boxes) {
                                   static_cast<double>(run->tools_blocked)
                             : 0.0,
          static_cast<unsigned long>(run->tool_lived_max_ms));
+  if (run->tool_start_failures > 0) {
+    printf("FAIL: the driver could not start %lld listed tools (the workload fell short)\n",
+           static_cast<long long>(run->tool_start_failures));
+    failures++;
+  }
   if (run->tools_blocked < run->tool_starts) {
     printf("FAIL: %lld listed tools were not ended\n",
            static_cast<long long>(run->tool_starts - run->tools_blocked));

@@ -40,7 +40,8 @@ struct SoakRun {
   int64_t cycles_done;
   int64_t cycles_failed;
   int64_t tool_starts;
-  int64_t tools_blocked; // ended by the program with exit code 1
+  int64_t tool_start_failures; // the driver could not start a copy at all
+  int64_t tools_blocked;       // ended by the program with exit code 1
   int64_t alerts_asked;
   int64_t alerts_missing; // alerts that did not appear within the wait
   DWORD tool_lived_max_ms;
