@@ -59,10 +59,9 @@ void create_controls(HWND hwnd) {
        &g_app.font_body},
   };
   for (const ControlSpec& row : rows) {
-    HWND control = CreateWindowExW(row.ex_style, row.class_name, row.text,
-                                   BASE_STYLE | row.style, 0, 0, row.width, row.height, hwnd,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
-                                   g_app.instance, nullptr);
+    HWND control = CreateWindowExW(
+        row.ex_style, row.class_name, row.text, BASE_STYLE | row.style, 0, 0, row.width, row.height,
+        hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), g_app.instance, nullptr);
     *row.field = control;
     if (control == nullptr) continue;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(*row.font), TRUE);
