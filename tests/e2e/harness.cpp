@@ -82,7 +82,10 @@ bool wait_until(bool (*condition)(void* context), void* context, DWORD timeout_m
 
 bool sync_with(HWND window) {
   DWORD_PTR result = 0;
-  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+  for (int round = 0; round < 2; round++) {
+    if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) == 0) return false;
+  }
+  return true;
 }
 
 static bool name_is_callwarden(const wchar_t* exe) {

@@ -30,7 +30,9 @@ bool wait_idle(LaunchedProgram* program, DWORD timeout_ms);
 HWND wait_main_window(DWORD timeout_ms);
 // Polls `condition` every 50 ms until true or the timeout; returns the last result.
 bool wait_until(bool (*condition)(void* context), void* context, DWORD timeout_ms);
-// Waits until the window's thread has handled everything sent before (a SendMessage round trip).
+// Waits until the window's thread has taken everything posted or sent to it before. A thread
+// answers sent messages ahead of its posted ones, so one round trip can overtake a message
+// posted just before it; the second is answered only after the thread has taken that message.
 bool sync_with(HWND window);
 
 // Ends every running copy of the program and any message box it left, and waits for it to go.
