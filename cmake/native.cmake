@@ -1,4 +1,4 @@
-# Native (Linux) build: platform-free code, unit tests, fuzzers, local_service.
+# Native (Linux) build: platform-free code, unit tests, fuzzers, the service (server/).
 if(CALLWARDEN_SANITIZE)
   set(SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_compile_options(${SAN_FLAGS})
@@ -31,6 +31,6 @@ if(CALLWARDEN_FUZZ)
   target_compile_options(callwarden_core PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
 endif()
 
-if(CALLWARDEN_LOCAL_SERVICE AND NOT CALLWARDEN_FUZZ AND EXISTS ${CMAKE_SOURCE_DIR}/local_service/CMakeLists.txt)
-  add_subdirectory(local_service)
+if(CALLWARDEN_SERVER AND NOT CALLWARDEN_FUZZ AND EXISTS ${CMAKE_SOURCE_DIR}/server/CMakeLists.txt)
+  add_subdirectory(server)
 endif()

@@ -24,16 +24,16 @@ ensure_packages() {
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-build_native() { # with sanitizers; also builds local_service
+build_native() { # with sanitizers; also builds the service
   log "native build (ASan + UBSan)"
   cmake -S "$ROOT" -B "$BUILD/native" -DCALLWARDEN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
   cmake --build "$BUILD/native" -j"$JOBS"
 }
 
-build_service() { # a plain build of local_service, for running the program against
+build_service() { # a plain build of olvex-service, for running the program against
   cmake -S "$ROOT" -B "$BUILD/service" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$BUILD/service" -j"$JOBS" --target local_service
-  export LOCAL_SERVICE_BIN="$BUILD/service/local_service/local_service"
+  cmake --build "$BUILD/service" -j"$JOBS" --target olvex-service
+  export OLVEX_SERVICE_BIN="$BUILD/service/server/olvex-service"
 }
 
 build_windows() {

@@ -1,4 +1,4 @@
-// A new user's first day with Olvex Callwarden, in order, against the local service: the
+// A new user's first day with Olvex Callwarden, in order, against the service: the
 // first start, a scam text checked, a clipboard check from the tray, a remote tool stopped,
 // pause and override, signing in by PIN, a linked restart, the Guardian PIN, the pop-up
 // cleaner, start with Windows and Exit. Each step checks what the person sees and saves a
@@ -249,7 +249,7 @@ protected:
   std::wstring token_;
 
   void SetUp() override {
-    if (service_dir().empty()) GTEST_SKIP() << "needs the local service (scripts/with-service)";
+    if (service_dir().empty()) GTEST_SKIP() << "needs the service (scripts/with-service)";
     kill_callwarden();
     g_requests_before = service_requests().size();
     reg_delete_tree(HKEY_CURRENT_USER, L"Software\\Olvex");

@@ -1,4 +1,4 @@
-// Linking the device as a user does it, against the local service: a mobile number, the
+// Linking the device as a user does it, against the service: a mobile number, the
 // code the service "delivers", the token kept in the registry and used at the next start;
 // and the purchase button's page in the browser.
 #include <gtest/gtest.h>
@@ -69,7 +69,7 @@ bool pin_step_ready(void* context) {
 class AccountSignIn : public ::testing::Test {
 protected:
   void SetUp() override {
-    if (service_dir().empty()) GTEST_SKIP() << "needs the local service (scripts/with-service)";
+    if (service_dir().empty()) GTEST_SKIP() << "needs the service (scripts/with-service)";
     kill_callwarden();
     reg_delete_tree(HKEY_CURRENT_USER, L"Software\\Olvex");
     reg_delete_tree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Olvex");

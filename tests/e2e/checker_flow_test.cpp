@@ -1,4 +1,4 @@
-// The message check as a user meets it, against the local service: a typed message and
+// The message check as a user meets it, against the service: a typed message and
 // the card while its answer is pending, each verdict, failed checks, the clipboard from
 // the button and the tray menu, and the boxes for nothing to check.
 #include <windows.h>
@@ -135,7 +135,7 @@ bool set_clipboard(const std::wstring* text) {
   return ok;
 }
 
-// POSTs to the service's test control (local_service/README.md) over the same trusted
+// POSTs to the service's test control (server/README.md) over the same trusted
 // HTTPS the program uses; true when it answered 200.
 bool service_control(const wchar_t* path, const std::string& json) {
   bool ok = false;
@@ -182,7 +182,7 @@ bool prepare_answer(int status, const std::string& body, int delay_ms) {
 class CheckerFlow : public ::testing::Test {
 protected:
   void SetUp() override {
-    if (service_dir().empty()) GTEST_SKIP() << "needs the local service (scripts/with-service)";
+    if (service_dir().empty()) GTEST_SKIP() << "needs the service (scripts/with-service)";
     kill_callwarden();
     reg_delete_tree(HKEY_CURRENT_USER, L"Software\\Olvex");
   }

@@ -73,13 +73,13 @@ bool reg_get_string(HKEY root, const wchar_t* subkey, const wchar_t* name, std::
 void reg_delete_tree(HKEY root, const wchar_t* subkey);
 void reg_delete_value(HKEY root, const wchar_t* subkey, const wchar_t* name);
 
-// The local service's data folder (environment CALLWARDEN_SERVICE_DIR), empty when absent.
+// The service's data folder (environment CALLWARDEN_SERVICE_DIR), empty when absent.
 std::wstring service_dir();
 // Lines of the service's requests.jsonl (one JSON object per request received), in order.
 std::vector<std::string> service_requests();
 // Lines of the service's outbox.txt (PIN codes "delivered").
 std::vector<std::string> service_outbox();
-// Runs `local_service` sub-commands (set-guardian-pin, set-plan) against that data folder.
+// Runs `olvex-service` sub-commands (set-guardian-pin, set-plan) against that data folder.
 bool service_command(const std::string& args);
 
 // Text file helpers.

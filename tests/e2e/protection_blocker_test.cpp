@@ -469,7 +469,7 @@ TEST_F(ProtectionBlocker, tray_override_brings_the_hidden_window_back_before_ask
 }
 
 TEST_F(ProtectionBlocker, an_alert_is_reported_to_the_service_once_per_alert) {
-  if (service_dir().empty()) GTEST_SKIP() << "needs the local service (CALLWARDEN_SERVICE_DIR)";
+  if (service_dir().empty()) GTEST_SKIP() << "needs the service (CALLWARDEN_SERVICE_DIR)";
   auto reports = [] {
     std::vector<std::string> found;
     for (const std::string& line : service_requests()) {
@@ -517,7 +517,7 @@ std::vector<std::string> requests_with(const char* action) {
 class ProtectionGuardianOverride : public ProtectionBlocker {
 protected:
   void SetUp() override {
-    if (service_dir().empty()) GTEST_SKIP() << "needs the local service (CALLWARDEN_SERVICE_DIR)";
+    if (service_dir().empty()) GTEST_SKIP() << "needs the service (CALLWARDEN_SERVICE_DIR)";
     ProtectionBlocker::SetUp();
   }
 

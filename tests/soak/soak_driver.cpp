@@ -1,5 +1,5 @@
 // Soak test: the test-hook build of the program lives through a compressed day under
-// Wine against local_service while its memory, handles, threads and windows are sampled
+// Wine against olvex-service while its memory, handles, threads and windows are sampled
 // and its window is probed for stalls.
 //
 //   soak_driver.exe [--short] [--verbose] [--shown] [--program EXE] [--tool EXE]
@@ -522,7 +522,7 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   if (!open_service_log(&g_run.log) || !reset_answers()) {
-    say("local_service is not reachable: run inside scripts/with-service\n");
+    say("olvex-service is not reachable: run inside scripts/with-service\n");
     return 2;
   }
   service_api_requests(&g_run.log); // earlier runs' lines are not ours

@@ -1,5 +1,5 @@
 #pragma once
-// The soak's side channel to local_service: its test endpoints (prepared answers) and
+// The soak's side channel to olvex-service: its test endpoints (prepared answers) and
 // its request log, read as it grows.
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-// The request worker against local_service over real HTTPS (run inside
+// The request worker against olvex-service over real HTTPS (run inside
 // scripts/with-service, which maps the service host to it and trusts its test CA).
 #include <windows.h>
 #include <winhttp.h>
@@ -150,7 +150,7 @@ std::vector<Received> wait_api_requests(size_t skip, size_t count, DWORD timeout
   return received;
 }
 
-// POSTs to one of local_service's test endpoints; returns the HTTP status, 0 on failure.
+// POSTs to one of the service's test endpoints; returns the HTTP status, 0 on failure.
 int post_control(const wchar_t* path, const std::string& json) {
   int status = 0;
   HINTERNET session = WinHttpOpen(L"CallwardenTests/1.0", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
@@ -196,7 +196,7 @@ void can_answer(int status, const std::string& body, int count = 1) {
 class ServiceTransport : public ::testing::Test {
 protected:
   void SetUp() override {
-    if (service_dir().empty()) GTEST_SKIP() << "needs scripts/with-service (local_service)";
+    if (service_dir().empty()) GTEST_SKIP() << "needs scripts/with-service (olvex-service)";
     reset_app_state();
     window_ = make_result_window();
     ASSERT_NE(window_, nullptr);

@@ -12,7 +12,7 @@ const size_t kMaxPlanLabelBytes = 179; // what the program keeps of it
 const size_t kMaxCustomerNameBytes = 159;
 
 int complain(const std::string& text) {
-  std::fprintf(stderr, "local_service: %s\n", text.c_str());
+  std::fprintf(stderr, "olvex-service: %s\n", text.c_str());
   return 2;
 }
 

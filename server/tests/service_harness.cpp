@@ -11,7 +11,7 @@
 #include "public_suffix.h"
 
 TempDir::TempDir() {
-  char pattern[] = "/tmp/local_service_test_XXXXXX";
+  char pattern[] = "/tmp/olvex_service_test_XXXXXX";
   char* made = mkdtemp(pattern);
   path = made ? made : "";
 }

@@ -89,9 +89,9 @@ int parse_command_line(const std::vector<std::string>& args, CommandLine* out, s
 
 const char* usage_text() {
   return "Usage:\n"
-         "  local_service serve --address 127.0.0.1 --port 443 --cert FILE --key FILE --data DIR\n"
+         "  olvex-service serve --address 127.0.0.1 --port 443 --cert FILE --key FILE --data DIR\n"
          "                      [--test-endpoints] [--suffix-list FILE] [--free-checks-per-day N]\n"
-         "  local_service set-guardian-pin --data DIR IDENTIFIER 1234\n"
-         "  local_service set-plan --data DIR IDENTIFIER \"Family plan\" --entitled 1\n"
-         "  local_service set-name --data DIR IDENTIFIER \"Jane Smith\"\n";
+         "  olvex-service set-guardian-pin --data DIR IDENTIFIER 1234\n"
+         "  olvex-service set-plan --data DIR IDENTIFIER \"Family plan\" --entitled 1\n"
+         "  olvex-service set-name --data DIR IDENTIFIER \"Jane Smith\"\n";
 }

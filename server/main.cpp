@@ -1,4 +1,4 @@
-// local_service: a stand-in for the vendor's HTTPS service (README.md).
+// olvex-service: the Olvex HTTPS service (README.md).
 #include <pthread.h>
 #include <signal.h>
 
@@ -37,7 +37,7 @@ int serve(const CommandLine& command) {
   std::string error;
   HttpsService* service = https_service_start(options, &error);
   if (!service) {
-    std::fprintf(stderr, "local_service: %s\n", error.c_str());
+    std::fprintf(stderr, "olvex-service: %s\n", error.c_str());
     return 1;
   }
   std::thread stopper(wait_for_stop_signal, signals, service);
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   CommandLine command;
   std::string error;
   if (!parse_command_line(args, &command, &error)) {
-    std::fprintf(stderr, "local_service: %s\n%s", error.c_str(), usage_text());
+    std::fprintf(stderr, "olvex-service: %s\n%s", error.c_str(), usage_text());
     return 2;
   }
   if (command.command == kCommandServe) return serve(command);
