@@ -80,14 +80,41 @@ BOOL CALLBACK collect_visible_child(HWND child, LPARAM context) {
   return TRUE;
 }
 
-// Whether each pixel of the box is covered by a visible control, row by row.
-std::vector<bool> covered_by_controls(HWND main_window, const RECT& box) {
+struct WindowsAbove {
+  HWND main_window;
+  bool reached;
+  std::vector<HWND> found;
+};
+
+// EnumWindows goes from the top of the Z order down: everything before the main window lies
+// over it (a message box, a notification balloon).
+BOOL CALLBACK collect_window_above(HWND window, LPARAM context) {
+  WindowsAbove* above = reinterpret_cast<WindowsAbove*>(context);
+  if (window == above->main_window) {
+    above->reached = true;
+    return FALSE;
+  }
+  if (IsWindowVisible(window)) above->found.push_back(window);
+  return TRUE;
+}
+
+// The visible controls of the window and the windows over it.
+std::vector<HWND> windows_over(HWND main_window) {
+  std::vector<HWND> over;
+  EnumChildWindows(main_window, collect_visible_child, reinterpret_cast<LPARAM>(&over));
+  WindowsAbove above = {main_window, false, {}};
+  EnumWindows(collect_window_above, reinterpret_cast<LPARAM>(&above));
+  if (above.reached) over.insert(over.end(), above.found.begin(), above.found.end());
+  return over;
+}
+
+// Whether each pixel of the box is hidden from the person by a visible control or by a
+// window over the main window, row by row.
+std::vector<bool> covered_by_windows(HWND main_window, const RECT& box) {
   const int width = box.right - box.left;
   const int height = box.bottom - box.top;
   std::vector<bool> covered(static_cast<size_t>(width) * height, false);
-  std::vector<HWND> children;
-  EnumChildWindows(main_window, collect_visible_child, reinterpret_cast<LPARAM>(&children));
-  for (HWND child : children) {
+  for (HWND child : windows_over(main_window)) {
     RECT r;
     GetWindowRect(child, &r);
     MapWindowPoints(HWND_DESKTOP, main_window, reinterpret_cast<POINT*>(&r), 2);
@@ -110,13 +137,18 @@ long painted_text_difference(HWND main_window, const PaintedText& place, const s
   if (!seen.open(width, height) || !expected.open(width, height)) return -1;
   if (!copy_from_screen(main_window, place.box, &seen)) return -1;
   if (!draw_expected(place, text, &expected)) return -1;
-  const std::vector<bool> covered = covered_by_controls(main_window, place.box);
+  const std::vector<bool> covered = covered_by_windows(main_window, place.box);
+  const unsigned fill =
+      (GetRValue(place.fill) << 16) | (GetGValue(place.fill) << 8) | GetBValue(place.fill);
   long differing = 0;
+  long ink_seen = 0;
   for (int i = 0; i < width * height; i++) {
     if (covered[static_cast<size_t>(i)]) continue;
     if ((seen.pixels[i] & 0xFFFFFF) != (expected.pixels[i] & 0xFFFFFF)) differing++;
+    if ((expected.pixels[i] & 0xFFFFFF) != fill) ink_seen++;
   }
-  return differing;
+  // A text hidden everywhere cannot be read, so it does not count as shown.
+  return ink_seen == 0 ? -1 : differing;
 }
 
 bool wait_painted_text(HWND main_window, const PaintedText& place, const std::wstring& text,
@@ -142,7 +174,7 @@ int painted_number(HWND main_window, const PaintedText& place, const std::wstrin
 long covered_pixels(HWND main_window, const RECT& box) {
   if (box.right <= box.left || box.bottom <= box.top) return 0;
   long n = 0;
-  for (bool covered : covered_by_controls(main_window, box))
+  for (bool covered : covered_by_windows(main_window, box))
     n += covered ? 1 : 0;
   return n;
 }

@@ -15,12 +15,13 @@ struct PaintedText {
   UINT format;   // the DrawTextW flags the window paints this text with
 };
 
-// How many pixels of the box differ from `text` drawn there; -1 when either could not be read.
-// Pixels under a visible control are left out: the person sees the control there, not the
-// card (covered_pixels counts them).
+// How many pixels of the box differ from `text` drawn there; -1 when either could not be read
+// or no pixel of the text is in sight. Pixels under a visible control or under another window
+// (a message box over the card) are left out: the person sees that there, not the card
+// (covered_pixels counts them).
 long painted_text_difference(HWND main_window, const PaintedText& place, const std::wstring& text);
 
-// How many pixels of the box a visible control of the window covers.
+// How many pixels of the box a visible control of the window, or a window over it, covers.
 long covered_pixels(HWND main_window, const RECT& box);
 
 // Polls until the box shows exactly `text`, or the timeout.

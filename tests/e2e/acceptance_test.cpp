@@ -318,10 +318,8 @@ protected:
 
   void start_program() {
     ASSERT_TRUE(launch_callwarden(L"", &app_, true));
-    main_ = wait_main_window(15000);
+    main_ = wait_started(&app_, true, 15000);
     ASSERT_NE(main_, nullptr);
-    wait_idle(&app_, 10000);
-    sync_with(main_);
     RECT client;
     GetClientRect(main_, &client);
     ASSERT_EQ(client.right, 680) << "the painted places are those of a 96 DPI screen";
@@ -444,9 +442,13 @@ protected:
     EXPECT_TRUE(poll([&] { return verdict_card_pixel(main_) == kScamFill; }, 15000))
         << "card pixel " << std::hex << verdict_card_pixel(main_);
     const PaintedText status = status_line(kScamFill, RGB(179, 38, 30));
-    poll([&] { return painted_number(main_, status, kScamStatusHead, L"/100)", 60, 100) >= 0; },
-         5000);
-    const int score = painted_number(main_, status, kScamStatusHead, L"/100)", 60, 100);
+    int score = -1;
+    poll(
+        [&] {
+          score = painted_number(main_, status, kScamStatusHead, L"/100)", 60, 100);
+          return score >= 0;
+        },
+        15000);
     EXPECT_GE(score, 60) << "the status line does not read \"DANGER: SCAM DETECTED  (Risk "
                             "Score: N/100)\" with a scam's score";
     EXPECT_TRUE(IsWindowEnabled(control(main_, IDC_CHECK_BUTTON)));
@@ -473,9 +475,14 @@ protected:
     EXPECT_TRUE(poll([&] { return verdict_card_pixel(main_) == kCautionFill; }, 15000))
         << "card pixel " << std::hex << verdict_card_pixel(main_);
     const PaintedText status = status_line(kCautionFill, RGB(146, 64, 14));
-    poll([&] { return painted_number(main_, status, kCautionStatusHead, L"/100)", 25, 59) >= 0; },
-         5000);
-    EXPECT_GE(painted_number(main_, status, kCautionStatusHead, L"/100)", 25, 59), 25)
+    int score = -1;
+    poll(
+        [&] {
+          score = painted_number(main_, status, kCautionStatusHead, L"/100)", 25, 59);
+          return score >= 0;
+        },
+        15000);
+    EXPECT_GE(score, 25)
         << "the status line does not read \"BE CAREFUL \u2014 Suspicious Signs Found  (Risk: "
            "N/100)\"";
     shot("clipboard-caution");
@@ -485,7 +492,7 @@ protected:
     const size_t reports = requests_with("report_blocked_tool").size();
     LaunchedProgram* tool = start_copy(L"AnyDesk.exe");
     ASSERT_NO_FATAL_FAILURE(expect_blocked(tool, "AnyDesk.exe"));
-    HWND alert = box_with_caption(kAlertCaption, 5000);
+    HWND alert = box_with_caption(kAlertCaption, 15000);
     ASSERT_NO_FATAL_FAILURE(expect_alert_for(alert, L"AnyDesk.exe"));
     expect_painted(blocked_line_on(kArmedFill), blocked_line(1), "the blocked-tools line");
     shot("tool-blocked-alert");
@@ -497,7 +504,7 @@ protected:
 
   void pausing_asks_first_and_lets_tools_run_until_resumed() {
     ASSERT_TRUE(click(main_, IDC_PAUSE_BUTTON));
-    HWND box = box_with_caption(L"Olvex Callwarden", 5000);
+    HWND box = box_with_caption(L"Olvex Callwarden", 15000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(message_box_text(box), kPauseText);
     shot("pause-confirm");
@@ -517,7 +524,7 @@ protected:
     sync_with(main_);
     EXPECT_EQ(window_text(control(main_, IDC_PAUSE_BUTTON)), L"Pause Blocker");
     ASSERT_NO_FATAL_FAILURE(expect_blocked(tool, "TeamViewer.exe"));
-    HWND alert = box_with_caption(kAlertCaption, 5000);
+    HWND alert = box_with_caption(kAlertCaption, 15000);
     ASSERT_NO_FATAL_FAILURE(expect_alert_for(alert, L"TeamViewer.exe"));
     expect_painted(armed_headline(), kArmedHeadline, "the protection headline");
     expect_painted(blocked_line_on(kArmedFill), blocked_line(2), "the blocked-tools line");
@@ -527,7 +534,7 @@ protected:
 
   void an_hour_override_lets_a_tool_run_until_the_hour_is_over() {
     ASSERT_TRUE(click(main_, IDC_OVERRIDE_BUTTON));
-    HWND box = box_with_caption(kOverrideCaption, 5000);
+    HWND box = box_with_caption(kOverrideCaption, 15000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(message_box_text(box), kOverrideText);
     shot("override-confirm");
@@ -546,7 +553,7 @@ protected:
     ASSERT_TRUE(reg_set_bytes(HKEY_CURRENT_USER, kTestKey, L"ClockOffsetMinutes", REG_DWORD, &later,
                               sizeof(later)));
     ASSERT_NO_FATAL_FAILURE(expect_blocked(tool, "AnyDesk.exe"));
-    HWND alert = box_with_caption(kAlertCaption, 5000);
+    HWND alert = box_with_caption(kAlertCaption, 15000);
     ASSERT_NO_FATAL_FAILURE(expect_alert_for(alert, L"AnyDesk.exe"));
     expect_painted(armed_headline(), kArmedHeadline, "the protection headline");
     expect_painted(blocked_line_on(kArmedFill), blocked_line(3), "the blocked-tools line");
@@ -640,7 +647,7 @@ protected:
         service_command(std::string("set-guardian-pin ") + kMobileCanonical + " " + kGuardianPin));
     // Without a PIN typed the button says where to type it, and nothing is sent.
     ASSERT_TRUE(click(main_, IDC_OVERRIDE_BUTTON));
-    HWND box = box_with_caption(kPinPromptCaption, 5000);
+    HWND box = box_with_caption(kPinPromptCaption, 15000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(message_box_text(box), kPinPromptText);
     shot("guardian-pin-prompt");

@@ -86,7 +86,7 @@ protected:
   HWND start() {
     CountWait status = {"app_status", count_requests("app_status")};
     if (!launch_callwarden(L"", &program_)) return nullptr;
-    HWND window = wait_main_window(15000);
+    HWND window = wait_started(&program_, true, 15000);
     if (window == nullptr || !wait_until(more_requests, &status, 15000)) return nullptr;
     sync_with(window);
     return window;

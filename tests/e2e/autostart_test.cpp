@@ -82,10 +82,8 @@ protected:
   void start(const std::wstring& exe = std::wstring()) {
     const bool started = exe.empty() ? launch_callwarden(L"", &app) : launch(exe, L"", &app);
     ASSERT_TRUE(started);
-    window = wait_main_window(15000);
+    window = wait_started(&app, true, 15000);
     ASSERT_NE(window, nullptr);
-    wait_idle(&app, 10000);
-    sync_with(window);
   }
 
   void restart() {

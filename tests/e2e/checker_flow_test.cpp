@@ -198,7 +198,7 @@ protected:
   HWND start(const std::wstring& args) {
     const size_t statuses = status_requests_count();
     if (!launch_callwarden(args, &program_)) return nullptr;
-    HWND window = wait_main_window(15000);
+    HWND window = wait_started(&program_, args.find(L"tray") == std::wstring::npos, 15000);
     if (window == nullptr || !poll([&] { return status_requests_count() > statuses; }, 15000))
       return nullptr;
     sync_with(window);

@@ -21,7 +21,8 @@ std::wstring program_path(bool test_hooks) {
   return bin_dir() + (test_hooks ? L"\\Olvex-Callwarden-testhooks.exe" : L"\\Olvex-Callwarden.exe");
 }
 
-bool launch(const std::wstring& exe, const std::wstring& args, LaunchedProgram* out) {
+static bool create_process(const std::wstring& exe, const std::wstring& args,
+                           LaunchedProgram* out) {
   std::wstring command = L"\"" + exe + L"\"";
   if (!args.empty()) command += L" " + args;
   std::vector<wchar_t> buffer(command.begin(), command.end());
@@ -41,6 +42,24 @@ bool launch(const std::wstring& exe, const std::wstring& args, LaunchedProgram* 
   return true;
 }
 
+bool launch(const std::wstring& exe, const std::wstring& args, LaunchedProgram* out) {
+  // Under Wine a start can fail for a moment on a loaded machine (a file just copied or a
+  // process just ended is still held); that says nothing about the program under test.
+  const int kAttempts = 5;
+  for (int attempt = 1; attempt <= kAttempts; attempt++) {
+    if (create_process(exe, args, out)) return true;
+    const DWORD error = GetLastError();
+    std::string name;
+    for (wchar_t c : exe.substr(exe.find_last_of(L"\\/") + 1))
+      name.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    std::printf("[ RETRY    ] cannot start %s (error %lu)%s\n", name.c_str(),
+                static_cast<unsigned long>(error), attempt < kAttempts ? ", trying again" : "");
+    std::fflush(stdout);
+    if (attempt < kAttempts) Sleep(400 * attempt);
+  }
+  return false;
+}
+
 bool launch_callwarden(const std::wstring& args, LaunchedProgram* out, bool test_hooks) {
   return launch(program_path(test_hooks), args, out);
 }
@@ -54,6 +73,22 @@ bool wait_exit(LaunchedProgram* program, DWORD timeout_ms, DWORD* exit_code) {
 
 bool wait_idle(LaunchedProgram* program, DWORD timeout_ms) {
   return program->process != nullptr && WaitForInputIdle(program->process, timeout_ms) == 0;
+}
+
+HWND wait_started(LaunchedProgram* program, bool shown, DWORD timeout_ms) {
+  const ULONGLONG end = GetTickCount64() + timeout_ms;
+  HWND w = wait_main_window(timeout_ms);
+  if (w == nullptr) return nullptr;
+  const ULONGLONG now = GetTickCount64();
+  wait_idle(program, now >= end ? 0 : static_cast<DWORD>(end - now));
+  // The window exists before start-up shows it, and its thread may answer a sent message
+  // while start-up still runs; only the window's own state says it was shown.
+  if (shown) {
+    while (!IsWindowVisible(w) && GetTickCount64() < end)
+      Sleep(20);
+  }
+  sync_with(w);
+  return w;
 }
 
 void close_program(LaunchedProgram* program) {

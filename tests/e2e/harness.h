@@ -16,7 +16,8 @@ std::wstring bin_dir();
 // Full path of Olvex-Callwarden.exe, or of the test-hook build when `test_hooks`.
 std::wstring program_path(bool test_hooks = false);
 
-// Starts `exe` with `args` (may be empty). `args` is appended after the quoted path.
+// Starts `exe` with `args` (may be empty). `args` is appended after the quoted path. A start
+// that fails is tried again a few times, each failure printed with its error.
 bool launch(const std::wstring& exe, const std::wstring& args, LaunchedProgram* out);
 // Starts the program; empty args means no command tail.
 bool launch_callwarden(const std::wstring& args, LaunchedProgram* out, bool test_hooks = false);
@@ -25,6 +26,9 @@ bool wait_exit(LaunchedProgram* program, DWORD timeout_ms, DWORD* exit_code);
 void close_program(LaunchedProgram* program);
 // Waits until the program's message loop is waiting for input (start-up finished).
 bool wait_idle(LaunchedProgram* program, DWORD timeout_ms);
+// Waits for the program's main window, for start-up to finish and, when `shown`, for the
+// window to be shown; null when the window did not appear within the timeout.
+HWND wait_started(LaunchedProgram* program, bool shown, DWORD timeout_ms);
 
 // The main window (class "OlvexCallwardenWndV1"), polled until it exists or the timeout.
 HWND wait_main_window(DWORD timeout_ms);

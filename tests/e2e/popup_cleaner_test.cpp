@@ -165,12 +165,11 @@ protected:
         ADD_FAILURE() << "cannot start the program";
         return box;
       }
-      window = wait_main_window(15000);
+      window = wait_started(&app, true, 15000);
       if (window == nullptr) {
         ADD_FAILURE() << "no main window";
         return box;
       }
-      wait_idle(&app, 10000);
     }
     EXPECT_TRUE(click(window, IDC_CLEAN_POPUPS_BUTTON));
     HWND shown = wait_message_box(app.pid, 15000);

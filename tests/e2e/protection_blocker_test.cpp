@@ -78,9 +78,7 @@ protected:
 
   HWND start_callwarden(const std::wstring& args, bool test_hooks = false) {
     if (!launch_callwarden(args, &app_, test_hooks)) return nullptr;
-    HWND w = wait_main_window(15000);
-    if (w != nullptr) sync_with(w);
-    return w;
+    return wait_started(&app_, args.find(L"tray") == std::wstring::npos, 15000);
   }
 
   // Starts a copy of the dummy tool under `name`; the returned pointer stays valid

@@ -21,13 +21,11 @@ protected:
     reg_delete_tree(HKEY_CURRENT_USER, L"Software\\Olvex");
     reg_delete_tree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Olvex");
   }
-  HWND start(const std::wstring& args) {
+  // `shown`: whether the start is expected to show the window, so that a window still
+  // being shown is waited for; a hidden start is judged once start-up has finished.
+  HWND start(const std::wstring& args, bool shown = true) {
     if (!launch_callwarden(args, &first)) return nullptr;
-    HWND w = wait_main_window(15000);
-    if (w == nullptr) return nullptr;
-    wait_idle(&first, 10000);
-    sync_with(w);
-    return w;
+    return wait_started(&first, shown, 15000);
   }
   LaunchedProgram first = {nullptr, 0};
 };
@@ -47,7 +45,7 @@ TEST_F(Startup, tray_flags_start_hidden_and_near_misses_do_not) {
                {L"--TRAY", false}, {L"-tray", false}, {L"x --tray y", true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "args: " << std::string(c.args, c.args + wcslen(c.args)));
-    HWND w = start(c.args);
+    HWND w = start(c.args, !c.hidden);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(IsWindowVisible(w) == FALSE, c.hidden);
     kill_callwarden();
@@ -56,7 +54,7 @@ TEST_F(Startup, tray_flags_start_hidden_and_near_misses_do_not) {
 }
 
 TEST_F(Startup, second_instance_without_flag_shows_the_hidden_first_window) {
-  HWND w = start(L"--tray");
+  HWND w = start(L"--tray", false);
   ASSERT_NE(w, nullptr);
   ASSERT_FALSE(IsWindowVisible(w));
 
@@ -73,7 +71,7 @@ TEST_F(Startup, second_instance_without_flag_shows_the_hidden_first_window) {
 }
 
 TEST_F(Startup, second_instance_with_tray_flag_does_not_show_the_window) {
-  HWND w = start(L"--tray");
+  HWND w = start(L"--tray", false);
   ASSERT_NE(w, nullptr);
 
   LaunchedProgram second;
@@ -112,16 +110,16 @@ TEST_F(Startup, an_absent_or_huge_command_line_starts_normally) {
                              nullptr, &si, &pi));
   CloseHandle(pi.hThread);
   first.process = pi.hProcess;
-  HWND w = wait_main_window(15000);
+  first.pid = pi.dwProcessId;
+  HWND w = wait_started(&first, true, 15000);
   ASSERT_NE(w, nullptr);
-  sync_with(w);
   EXPECT_TRUE(IsWindowVisible(w));
   kill_callwarden();
   close_program(&first);
 
   std::wstring huge(32000, L'x');
   huge.replace(20000, 6, L"--tray");
-  w = start(huge);
+  w = start(huge, false);
   ASSERT_NE(w, nullptr);
   EXPECT_FALSE(IsWindowVisible(w)) << "the flag deep inside a huge tail still counts";
 }
@@ -153,7 +151,7 @@ class TokenDiscovery : public Startup {
 protected:
   std::string authorization_sent() {
     TokenWait wait = {service_requests().size()};
-    HWND w = start(L"--tray");
+    HWND w = start(L"--tray", false);
     if (w == nullptr) return "<no window>";
     wait_until(app_status_arrived, &wait, 20000);
     std::string sent = last_app_status_authorization(wait.skip);

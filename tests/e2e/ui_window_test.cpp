@@ -76,11 +76,9 @@ protected:
   void SetUp() override {
     kill_callwarden();
     ASSERT_TRUE(launch_callwarden(L"", &program_));
-    window_ = wait_main_window(15000);
+    window_ = wait_started(&program_, true, 15000);
     ASSERT_NE(window_, nullptr);
-    wait_idle(&program_, 10000);
-    ASSERT_TRUE(wait_until(visible, window_, 10000));
-    sync_with(window_);
+    ASSERT_TRUE(IsWindowVisible(window_));
   }
 
   void TearDown() override {
