@@ -1,6 +1,7 @@
 // app_status, verify_override_pin and report_blocked_tool: what a linked
 // device asks of its account.
 #include "api_actions.h"
+#include "store_pool.h"
 
 namespace {
 
@@ -31,6 +32,12 @@ std::string trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
+ApiAnswer guardian_locked(ServiceContext* context, int64_t locked_until, int64_t now) {
+  metrics_note_limit(&context->metrics, "guardian_pin");
+  return limited_answer(kGuardianLocked,
+                        locked_until > now ? locked_until - now : kGuardianLockSeconds);
+}
+
 } // namespace
 
 ApiAnswer action_app_status(ServiceContext* context, const ActionInput& input) {
@@ -41,11 +48,12 @@ ApiAnswer action_app_status(ServiceContext* context, const ActionInput& input) {
     members["recent_blocked_count"] = 0;
     return ok_answer(200, members);
   }
+  StoreLease lease(context->store);
+  ServiceStore* store = lease.get();
   Account account;
   int reports = 0;
-  if (!store_find_account_by_id(&context->store, input.account_id, &account) ||
-      !store_count_reports_since(&context->store, account.id, input.now - kReportWindowSeconds,
-                                 &reports)) {
+  if (!store || !store_find_account_by_id(store, input.account_id, &account) ||
+      !store_count_reports_since(store, account.id, input.now - kReportWindowSeconds, &reports)) {
     return error_answer(500, STORE_FAILURE_TEXT);
   }
   members["authenticated"] = true;
@@ -60,25 +68,31 @@ ApiAnswer action_verify_override_pin(ServiceContext* context, const ActionInput&
   if (!input.linked) return error_answer(401, kNotLinked);
   const std::string& pin = member_text(input, "override_pin");
   if (!is_four_digits(pin)) return error_answer(400, kBadGuardianForm);
+  StoreLease lease(context->store);
+  ServiceStore* store = lease.get();
   Account account;
-  if (!store_find_account_by_id(&context->store, input.account_id, &account)) {
+  if (!store || !store_find_account_by_id(store, input.account_id, &account)) {
     return error_answer(500, STORE_FAILURE_TEXT);
   }
-  if (account.guardian_pin.empty()) return error_answer(403, kNoGuardianPin);
-  if (account.guardian_locked_until > input.now) return error_answer(429, kGuardianLocked);
-  if (pin != account.guardian_pin) {
-    // Four digits are quickly guessed; a short lock-out stops that.
-    int failures = account.guardian_failures + 1;
-    bool lock = failures >= kGuardianTries;
-    if (!store_set_guardian_failures(&context->store, account.id, lock ? 0 : failures,
-                                     lock ? input.now + kGuardianLockSeconds : 0)) {
+  if (account.guardian_pin_digest.empty()) return error_answer(403, kNoGuardianPin);
+  // The try is counted before the PIN is compared: tries sent at once cannot get more than
+  // the allowed number compared before the lock-out.
+  int attempt = 0;
+  if (!store_start_guardian_try(store, account.id, input.now, &attempt))
+    return error_answer(500, STORE_FAILURE_TEXT);
+  if (attempt == 0 || attempt > kGuardianTries)
+    return guardian_locked(context, account.guardian_locked_until, input.now);
+  if (store_guardian_pin_matches(store, account, pin)) {
+    if (!store_set_guardian_failures(store, account.id, 0, 0))
       return error_answer(500, STORE_FAILURE_TEXT);
-    }
-    return lock ? error_answer(429, kGuardianLocked) : error_answer(401, kWrongGuardianPin);
+    return ok_answer(200, nlohmann::ordered_json::object());
   }
-  if (!store_set_guardian_failures(&context->store, account.id, 0, 0))
+  if (attempt < kGuardianTries) return error_answer(401, kWrongGuardianPin);
+  // Four digits are quickly guessed; a short lock-out stops that.
+  int64_t locked_until = input.now + kGuardianLockSeconds;
+  if (!store_set_guardian_failures(store, account.id, 0, locked_until))
     return error_answer(500, STORE_FAILURE_TEXT);
-  return ok_answer(200, nlohmann::ordered_json::object());
+  return guardian_locked(context, locked_until, input.now);
 }
 
 ApiAnswer action_report_blocked_tool(ServiceContext* context, const ActionInput& input) {
@@ -88,8 +102,10 @@ ApiAnswer action_report_blocked_tool(ServiceContext* context, const ActionInput&
   if (member_text(input, "device_label").size() > kMaxLabelBytes) {
     return error_answer(400, "The computer's name is too long.");
   }
-  if (!store_add_report(&context->store, input.linked ? input.account_id : 0, tool,
-                        member_text(input, "device_label"), input.now)) {
+  StoreLease lease(context->store);
+  ServiceStore* store = lease.get();
+  if (!store || !store_add_report(store, input.linked ? input.account_id : 0, tool,
+                                  member_text(input, "device_label"), input.now)) {
     return error_answer(500, STORE_FAILURE_TEXT);
   }
   return ok_answer(200, nlohmann::ordered_json::object());

@@ -18,6 +18,11 @@ bool only_blanks(const std::string& text) {
   return text.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
+int64_t seconds_to_next_day(int64_t now) {
+  const int64_t kDay = 24 * 60 * 60;
+  return kDay - ((now % kDay) + kDay) % kDay;
+}
+
 } // namespace
 
 ApiAnswer action_check_scam(ServiceContext* context, const ActionInput& input) {
@@ -26,26 +31,35 @@ ApiAnswer action_check_scam(ServiceContext* context, const ActionInput& input) {
   if (only_blanks(text)) return error_answer(400, kNoMessage);
   if (device.size() > kMaxLabelBytes) return error_answer(400, "The computer's name is too long.");
 
-  bool unlimited = false;
-  if (input.linked) {
-    Account account;
-    if (!store_find_account_by_id(&context->store, input.account_id, &account)) {
-      return error_answer(500, STORE_FAILURE_TEXT);
-    }
-    unlimited = account.entitled;
-  }
-  std::string day = utc_day(input.now);
   int used = 0;
-  if (!unlimited) {
-    if (!store_checks_used(&context->store, device, day, &used))
-      return error_answer(500, STORE_FAILURE_TEXT);
-    if (used >= context->free_checks_per_day)
-      return error_answer(429, allowance_used(context->free_checks_per_day));
+  bool unlimited = false;
+  {
+    StoreLease lease(context->store);
+    ServiceStore* store = lease.get();
+    if (!store) return error_answer(500, STORE_FAILURE_TEXT);
+    if (input.linked) {
+      Account account;
+      if (!store_find_account_by_id(store, input.account_id, &account))
+        return error_answer(500, STORE_FAILURE_TEXT);
+      unlimited = account.entitled;
+    }
+    std::string day = utc_day(input.now);
+    // Counted first and given back when over: checks sent at once cannot all see room left.
+    if (!unlimited) {
+      if (!store_count_check(store, device, day, &used))
+        return error_answer(500, STORE_FAILURE_TEXT);
+      if (used > context->free_checks_per_day) {
+        store_uncount_check(store, device, day);
+        metrics_note_limit(&context->metrics, "free_checks");
+        return limited_answer(allowance_used(context->free_checks_per_day),
+                              seconds_to_next_day(input.now));
+      }
+    }
   }
 
+  // Judged with no connection held and no lock taken.
   ScamAssessment result = assess_message(text, context->suffixes);
-  if (!unlimited && !store_count_check(&context->store, device, day))
-    return error_answer(500, STORE_FAILURE_TEXT);
+  metrics_note_verdict(&context->metrics, result.verdict);
 
   nlohmann::ordered_json members;
   members["verdict"] = result.verdict;
@@ -53,6 +67,6 @@ ApiAnswer action_check_scam(ServiceContext* context, const ActionInput& input) {
   members["headline"] = result.headline;
   members["reasons"] = result.reasons;
   members["advice"] = result.advice;
-  if (!unlimited) members["free_checks_left"] = context->free_checks_per_day - used - 1;
+  if (!unlimited) members["free_checks_left"] = context->free_checks_per_day - used;
   return ok_answer(200, members);
 }

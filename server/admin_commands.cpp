@@ -24,21 +24,21 @@ bool is_four_digits(const std::string& pin) {
   return true;
 }
 
-int apply(ServiceContext* context, const CommandLine& command, const Account& account) {
+int apply(ServiceStore* store, const CommandLine& command, const Account& account) {
   const std::string& value = command.values[1];
   std::string shown = mask_identifier(account.identifier);
   if (command.command == kCommandSetGuardianPin) {
-    if (!store_set_guardian_pin(&context->store, account.id, value))
+    if (!store_set_guardian_pin(store, account.id, value))
       return complain("Could not save the PIN.");
     std::printf("Guardian PIN set for %s\n", shown.c_str());
   } else if (command.command == kCommandSetPlan) {
-    if (!store_set_plan(&context->store, account.id, value, command.entitled == 1)) {
+    if (!store_set_plan(store, account.id, value, command.entitled == 1)) {
       return complain("Could not save the plan.");
     }
     std::printf("%s is now on \"%s\" (%s)\n", shown.c_str(), value.c_str(),
                 command.entitled == 1 ? "entitled" : "not entitled");
   } else {
-    if (!store_set_customer_name(&context->store, account.id, value))
+    if (!store_set_customer_name(store, account.id, value))
       return complain("Could not save the name.");
     std::printf("%s is now called \"%s\"\n", shown.c_str(), value.c_str());
   }
@@ -63,15 +63,27 @@ int run_admin_command(const CommandLine& command) {
     return complain("The name can be at most 159 bytes long.");
   }
   ServiceContext context;
+  ContextOptions options;
+  options.data_dir = command.data_dir;
+  options.database_url = command.database_url;
+  options.secret_key_file = command.secret_key_file;
+  options.db_connections = 1;
   std::string error;
   // The suffix list is only needed for checking messages.
-  if (!service_context_open(&context, command.data_dir, std::string(), &error))
-    return complain(error);
-  Account account;
-  int code = store_ensure_account(&context.store, identifier,
-                                  static_cast<int64_t>(std::time(nullptr)), &account)
-                 ? apply(&context, command, account)
-                 : complain("Could not open the account.");
+  if (!service_context_open(&context, options, &error)) return complain(error);
+  int code = 0;
+  {
+    StoreLease lease(context.store);
+    Account account;
+    if (!lease.get()) {
+      code = complain("Could not reach the database.");
+    } else if (!store_ensure_account(lease.get(), identifier,
+                                     static_cast<int64_t>(std::time(nullptr)), &account)) {
+      code = complain("Could not open the account.");
+    } else {
+      code = apply(lease.get(), command, account);
+    }
+  }
   service_context_close(&context);
   return code;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The six actions of the service. Each is called with the request body
-// already checked to hold its members as strings, under the context lock.
+// The six actions of the service. Each is called with the request body already checked to hold
+// its members as strings; each borrows a database connection for its queries only, and
+// requests run side by side.
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -13,6 +14,7 @@ struct ActionInput {
   bool linked;        // a token of a known account came with the request
   int64_t account_id; // that account, when linked
   int64_t now;        // seconds since 1970
+  std::string client; // the client's address, for the limits per network
 };
 
 // The text of a member the dispatcher has already checked.

@@ -1,6 +1,7 @@
 #include "api_dispatch.h"
 
 #include "api_actions.h"
+#include "store_pool.h"
 #include "bearer_token.h"
 #include "utf8_repair.h"
 
@@ -81,6 +82,11 @@ nlohmann::json parse_body(const std::string& body) {
   return doc;
 }
 
+ApiAnswer named(ApiAnswer answer, const ApiAction* action) {
+  answer.action = action->name;
+  return answer;
+}
+
 } // namespace
 
 const std::string& member_text(const ActionInput& input, const char* key) {
@@ -105,21 +111,24 @@ ApiAnswer handle_api_request(ServiceContext* context, const ApiRequest& request,
   for (const char* const* member = action->members; *member; ++member) {
     auto it = body.find(*member);
     if (it == body.end() || !it->is_string()) {
-      return error_answer(400, std::string("The request is missing \"") + *member + "\" (a text).");
+      return named(
+          error_answer(400, std::string("The request is missing \"") + *member + "\" (a text)."),
+          action);
     }
   }
 
-  std::lock_guard<std::mutex> hold(context->lock);
-  ActionInput input{&body, false, 0, now};
+  ActionInput input{&body, false, 0, now, request.client};
   if (action->token_use != kTokenIgnored) {
     std::string token;
     TokenState state = read_bearer_token(request.has_authorization, request.authorization, &token);
-    if (state == kMalformedToken) return error_answer(401, kBadToken);
+    if (state == kMalformedToken) return named(error_answer(401, kBadToken), action);
     if (state == kWellFormedToken) {
-      input.linked = store_find_token(&context->store, token, &input.account_id) != 0;
+      StoreLease lease(context->store);
+      if (!lease.get()) return named(error_answer(500, STORE_FAILURE_TEXT), action);
+      input.linked = store_find_token(lease.get(), token, &input.account_id) != 0;
       if (!input.linked && action->token_use == kTokenOptional)
-        return error_answer(401, kUnknownToken);
+        return named(error_answer(401, kUnknownToken), action);
     }
   }
-  return action->handler(context, input);
+  return named(action->handler(context, input), action);
 }

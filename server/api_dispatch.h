@@ -13,6 +13,7 @@ struct ApiRequest {
   bool has_authorization;
   std::string authorization;
   std::string body;
+  std::string client; // the client's address (client_address.h)
 };
 
 const size_t kMaxRequestBytes = 64 * 1024;

@@ -25,13 +25,20 @@ int fail(std::string* error, const std::string& text) {
 int read_options(const std::vector<std::string>& args, CommandLine* out, std::string* error) {
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& word = args[i];
-    if (word == "--test-endpoints") {
-      out->test_endpoints = true;
+    bool* flag = word == "--test-endpoints"        ? &out->test_endpoints
+                 : word == "--request-log"         ? &out->request_log
+                 : word == "--request-log-secrets" ? &out->request_log_secrets
+                 : word == "--trust-proxy"         ? &out->trust_proxy
+                                                   : nullptr;
+    if (flag) {
+      *flag = true;
       continue;
     }
     bool takes_value = word == "--address" || word == "--port" || word == "--cert" ||
                        word == "--key" || word == "--data" || word == "--suffix-list" ||
-                       word == "--entitled" || word == "--free-checks-per-day";
+                       word == "--entitled" || word == "--free-checks-per-day" ||
+                       word == "--database" || word == "--secret-key-file" || word == "--threads" ||
+                       word == "--db-connections";
     if (!takes_value) {
       if (word.size() > 1 && word[0] == '-' && word[1] == '-')
         return fail(error, "Unknown option " + word + ".");
@@ -45,6 +52,12 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
     if (word == "--key") out->key_file = value;
     if (word == "--data") out->data_dir = value;
     if (word == "--suffix-list") out->suffix_file = value;
+    if (word == "--database") out->database_url = value;
+    if (word == "--secret-key-file") out->secret_key_file = value;
+    if (word == "--threads" && !parse_number(value, 4, 4096, &out->threads))
+      return fail(error, "--threads must be a number from 4 to 4096.");
+    if (word == "--db-connections" && !parse_number(value, 1, 256, &out->db_connections))
+      return fail(error, "--db-connections must be a number from 1 to 256.");
     if (word == "--port" && !parse_number(value, 0, 65535, &out->port)) {
       return fail(error, "The port must be a number from 0 to 65535.");
     }
@@ -78,6 +91,8 @@ int parse_command_line(const std::vector<std::string>& args, CommandLine* out, s
       return fail(error, "serve needs --address, --port, --cert and --key.");
     }
     if (!out->values.empty()) return fail(error, "serve takes no other words: " + out->values[0]);
+    if (out->request_log_secrets && !out->request_log)
+      return fail(error, "--request-log-secrets needs --request-log.");
     if (out->suffix_file.empty()) out->suffix_file = PUBLIC_SUFFIX_DEFAULT_FILE;
     return 1;
   }
@@ -90,8 +105,11 @@ int parse_command_line(const std::vector<std::string>& args, CommandLine* out, s
 const char* usage_text() {
   return "Usage:\n"
          "  olvex-service serve --address 127.0.0.1 --port 443 --cert FILE --key FILE --data DIR\n"
-         "                      [--test-endpoints] [--suffix-list FILE] [--free-checks-per-day N]\n"
+         "      [--database postgresql://...] [--secret-key-file FILE] [--suffix-list FILE]\n"
+         "      [--free-checks-per-day N] [--threads N] [--db-connections N] [--trust-proxy]\n"
+         "      [--request-log [--request-log-secrets]] [--test-endpoints]\n"
          "  olvex-service set-guardian-pin --data DIR IDENTIFIER 1234\n"
          "  olvex-service set-plan --data DIR IDENTIFIER \"Family plan\" --entitled 1\n"
-         "  olvex-service set-name --data DIR IDENTIFIER \"Jane Smith\"\n";
+         "  olvex-service set-name --data DIR IDENTIFIER \"Jane Smith\"\n"
+         "  (the account commands also take --database and --secret-key-file)\n";
 }

@@ -1,14 +1,18 @@
 #pragma once
-// The service's command line:
-//   serve --address A --port P --cert FILE --key FILE --data DIR
-//         [--test-endpoints] [--suffix-list FILE] [--free-checks-per-day N]
+// The service's command line (usage_text() spells it out):
+//   serve --address A --port P --cert FILE --key FILE --data DIR [options]
 //   set-guardian-pin --data DIR IDENTIFIER PIN
 //   set-plan --data DIR IDENTIFIER PLAN --entitled 0|1
 //   set-name --data DIR IDENTIFIER NAME
+// Every command also takes --database URL and --secret-key-file FILE.
 #include <string>
 #include <vector>
 
 #include "free_checks.h"
+
+// Each kept-alive connection holds a thread while it is open.
+const int kDefaultThreads = 128;
+const int kDefaultDbConnections = 8;
 
 enum ServiceCommand {
   kCommandNone = 0,
@@ -28,6 +32,13 @@ struct CommandLine {
   std::string suffix_file;
   bool test_endpoints = false;
   int free_checks_per_day = kDefaultFreeChecksPerDay;
+  std::string database_url;         // postgresql://...; empty: the SQLite file in the data folder
+  std::string secret_key_file;      // empty: <data>/secret.key
+  bool request_log = false;         // write requests.jsonl
+  bool request_log_secrets = false; // and keep tokens and PINs in it
+  bool trust_proxy = false;         // the client's address from X-Forwarded-For
+  int threads = kDefaultThreads;
+  int db_connections = kDefaultDbConnections;
   int entitled = -1;
   std::vector<std::string> values; // the words that are not options
 };

@@ -4,12 +4,16 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <ctime>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "api_dispatch.h"
 #include "canned_answers.h"
+#include "client_address.h"
+#include "clock_text.h"
 #include "request_log.h"
 #include "service_context.h"
 
@@ -18,9 +22,15 @@
 struct HttpsService {
   ServiceContext context;
   CannedAnswers canned;
+  ServeOptions options;
   std::unique_ptr<httplib::SSLServer> server;
   int port = 0;
   std::atomic<bool> run_finished{false};
+  // Old limit events and challenges are swept out now and then.
+  std::thread housekeeper;
+  std::mutex housekeeping_lock;
+  std::condition_variable housekeeping_wake;
+  bool stopping = false;
 };
 
 namespace {
@@ -28,11 +38,16 @@ namespace {
 // Bodies above the API's own limit are still read, so that the log shows
 // them and the answer is a proper 413; beyond this the library refuses.
 const size_t kReadLimit = 8 * 1024 * 1024;
+const int kKeepAliveRequests = 10000;
+const int kHousekeepingSeconds = 10 * 60;
 
 const char* const kJsonType = "application/json";
 
+using Clock = std::chrono::steady_clock;
+
 void send_answer(httplib::Response& res, const ApiAnswer& answer) {
   res.status = answer.status;
+  if (answer.retry_after > 0) res.set_header("Retry-After", std::to_string(answer.retry_after));
   res.set_content(answer.body, kJsonType);
 }
 
@@ -53,16 +68,42 @@ RequestRecord record_of(const httplib::Request& req) {
 }
 
 void log_request(HttpsService* service, const httplib::Request& req) {
-  append_log_line(data_file(service->context, "requests.jsonl"), request_log_line(record_of(req)));
+  if (!service->options.request_log) return;
+  RequestRecord record = record_of(req);
+  if (!service->options.request_log_secrets) mask_request_secrets(&record);
+  append_log_line(data_file(service->context, "requests.jsonl"), request_log_line(record));
+}
+
+std::string client_of(HttpsService* service, const httplib::Request& req) {
+  return client_address(req.remote_addr, req.get_header_value("X-Forwarded-For"),
+                        service->options.trust_proxy);
+}
+
+// One line per request on stderr, for the operator: what was asked and how it went, never a
+// token, a PIN, an identifier or a message.
+void note_request(HttpsService* service, const httplib::Request& req, const char* action,
+                  int status, Clock::time_point started) {
+  double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+  metrics_note_request(&service->context.metrics, action, status, seconds);
+  std::string line =
+      "{\"time\":" + json_quote_bytes(utc_timestamp(std::time(nullptr))) +
+      ",\"method\":" + json_quote_bytes(req.method.substr(0, 16)) +
+      ",\"path\":" + json_quote_bytes(req.path.substr(0, 64)) +
+      ",\"action\":" + json_quote_bytes(action) + ",\"status\":" + std::to_string(status) +
+      ",\"ms\":" + std::to_string(static_cast<long long>(seconds * 1000000) / 1000.0) +
+      ",\"client\":" + json_quote_bytes(client_of(service, req)) + "}\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
 void on_api_post(HttpsService* service, const httplib::Request& req, httplib::Response& res) {
+  Clock::time_point started = Clock::now();
   log_request(service, req);
   CannedAnswer canned;
   if (canned_take(&service->canned, &canned)) {
     if (canned.delay_ms > 0) canned_wait(&service->canned, canned.delay_ms);
     res.status = canned.status;
     res.set_content(canned.body, canned.content_type);
+    note_request(service, req, "prepared", res.status, started);
     return;
   }
   ApiRequest request;
@@ -70,15 +111,36 @@ void on_api_post(HttpsService* service, const httplib::Request& req, httplib::Re
   request.has_authorization = req.has_header("Authorization");
   request.authorization = req.get_header_value("Authorization");
   request.body = req.body;
-  send_answer(res, handle_api_request(&service->context, request,
-                                      static_cast<int64_t>(std::time(nullptr))));
+  request.client = client_of(service, req);
+  ApiAnswer answer =
+      handle_api_request(&service->context, request, static_cast<int64_t>(std::time(nullptr)));
+  send_answer(res, answer);
+  note_request(service, req, answer.action[0] ? answer.action : "none", answer.status, started);
 }
 
 void on_api_other_method(HttpsService* service, const httplib::Request& req,
                          httplib::Response& res) {
+  Clock::time_point started = Clock::now();
   log_request(service, req);
   res.set_header("Allow", "POST");
   send_answer(res, error_answer(405, "Only POST is accepted here."));
+  note_request(service, req, "none", 405, started);
+}
+
+void on_health(HttpsService* service, const httplib::Request& req, httplib::Response& res) {
+  Clock::time_point started = Clock::now();
+  StoreLease lease(service->context.store);
+  bool answers = lease.get() && store_answers(lease.get());
+  if (answers) {
+    send_answer(res, ok_answer(200, nlohmann::ordered_json::object()));
+  } else {
+    send_answer(res, error_answer(503, "The database does not answer."));
+  }
+  note_request(service, req, "healthz", res.status, started);
+}
+
+void on_metrics(HttpsService* service, const httplib::Request&, httplib::Response& res) {
+  res.set_content(metrics_text(&service->context.metrics), "text/plain; version=0.0.4");
 }
 
 // Refusals made by the library itself (unknown path, unreadable request,
@@ -129,6 +191,12 @@ void add_routes(HttpsService* service) {
   server.Patch(API_PATH, other);
   server.Delete(API_PATH, other);
   server.Options(API_PATH, other);
+  server.Get("/healthz", [service](const httplib::Request& req, httplib::Response& res) {
+    on_health(service, req, res);
+  });
+  server.Get("/metrics", [service](const httplib::Request& req, httplib::Response& res) {
+    on_metrics(service, req, res);
+  });
   httplib::Server::HandlerWithResponse error_handler = [service](const httplib::Request& req,
                                                                  httplib::Response& res) {
     return on_error(service, req, res);
@@ -137,12 +205,42 @@ void add_routes(HttpsService* service) {
   server.set_payload_max_length(kReadLimit);
 }
 
+// Without TCP_NODELAY, an answer's body waits for the client's delayed ACK of its headers
+// (about 40 ms). Kept-alive connections are worth keeping long; a slow or idle client gives
+// its thread back after a few seconds.
+void tune_server(HttpsService* service) {
+  httplib::SSLServer& server = *service->server;
+  server.set_tcp_nodelay(true);
+  server.set_keep_alive_max_count(kKeepAliveRequests);
+  server.set_keep_alive_timeout(5);
+  server.set_read_timeout(10, 0);
+  server.set_write_timeout(10, 0);
+  int threads = service->options.threads;
+  server.new_task_queue = [threads] {
+    return new httplib::ThreadPool(static_cast<size_t>(threads));
+  };
+}
+
+void housekeeping(HttpsService* service) {
+  std::unique_lock<std::mutex> hold(service->housekeeping_lock);
+  while (!service->stopping) {
+    hold.unlock();
+    {
+      StoreLease lease(service->context.store);
+      if (lease.get()) store_forget_old(lease.get(), static_cast<int64_t>(std::time(nullptr)));
+    }
+    hold.lock();
+    service->housekeeping_wake.wait_for(hold, std::chrono::seconds(kHousekeepingSeconds),
+                                        [service] { return service->stopping; });
+  }
+}
+
 } // namespace
 
 HttpsService* https_service_start(const ServeOptions& options, std::string* error) {
   std::unique_ptr<HttpsService> service(new HttpsService());
-  if (!service_context_open(&service->context, options.data_dir, options.suffix_file, error))
-    return nullptr;
+  service->options = options;
+  if (!service_context_open(&service->context, options.context, error)) return nullptr;
   service->context.free_checks_per_day = options.free_checks_per_day;
   service->server.reset(
       new httplib::SSLServer(options.cert_file.c_str(), options.key_file.c_str()));
@@ -152,6 +250,7 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
     service_context_close(&service->context);
     return nullptr;
   }
+  tune_server(service.get());
   add_routes(service.get());
   if (options.test_endpoints) add_test_endpoints(service.get());
   if (options.port == 0) {
@@ -166,6 +265,8 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
     service_context_close(&service->context);
     return nullptr;
   }
+  HttpsService* started = service.get();
+  service->housekeeper = std::thread(housekeeping, started);
   return service.release();
 }
 
@@ -189,6 +290,12 @@ void https_service_stop(HttpsService* service) {
 
 void https_service_free(HttpsService* service) {
   if (!service) return;
+  {
+    std::lock_guard<std::mutex> hold(service->housekeeping_lock);
+    service->stopping = true;
+  }
+  service->housekeeping_wake.notify_all();
+  if (service->housekeeper.joinable()) service->housekeeper.join();
   service->server.reset();
   service_context_close(&service->context);
   delete service;

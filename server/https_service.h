@@ -1,17 +1,22 @@
 #pragma once
-// The HTTPS server: POST /callwarden_api.php, and with test endpoints
-// switched on, /test/next_answer, /test/reset and /test/health.
+// The HTTPS server: POST /callwarden_api.php, GET /healthz and /metrics, and with test
+// endpoints switched on, /test/next_answer, /test/reset and /test/health.
 #include <string>
+
+#include "service_context.h"
 
 struct ServeOptions {
   std::string address;
   int port; // 0 picks a free port
   std::string cert_file;
   std::string key_file;
-  std::string data_dir;
-  std::string suffix_file;
+  ContextOptions context;
   bool test_endpoints;
-  int free_checks_per_day; // for a device without an entitled account
+  int free_checks_per_day;  // for a device without an entitled account
+  bool request_log;         // requests.jsonl in the data folder
+  bool request_log_secrets; // with tokens and PINs left in
+  bool trust_proxy;         // the client's address from X-Forwarded-For
+  int threads;              // request threads; a kept-alive connection holds one
 };
 
 struct HttpsService;
@@ -23,7 +28,8 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
 
 int https_service_port(const HttpsService* service);
 
-// Serves until https_service_stop; returns 0 if serving failed.
+// Serves until https_service_stop; returns 0 if serving failed. Requests in flight when the
+// stop comes are answered first.
 int https_service_run(HttpsService* service);
 
 // Safe from any thread; returns once https_service_run has returned, so it

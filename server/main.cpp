@@ -31,9 +31,22 @@ int serve(const CommandLine& command) {
   sigaddset(&signals, SIGINT);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-  ServeOptions options{
-      command.address,  command.port,        command.cert_file,      command.key_file,
-      command.data_dir, command.suffix_file, command.test_endpoints, command.free_checks_per_day};
+  ServeOptions options;
+  options.address = command.address;
+  options.port = command.port;
+  options.cert_file = command.cert_file;
+  options.key_file = command.key_file;
+  options.context.data_dir = command.data_dir;
+  options.context.suffix_file = command.suffix_file;
+  options.context.database_url = command.database_url;
+  options.context.secret_key_file = command.secret_key_file;
+  options.context.db_connections = command.db_connections;
+  options.test_endpoints = command.test_endpoints;
+  options.free_checks_per_day = command.free_checks_per_day;
+  options.request_log = command.request_log;
+  options.request_log_secrets = command.request_log_secrets;
+  options.trust_proxy = command.trust_proxy;
+  options.threads = command.threads;
   std::string error;
   HttpsService* service = https_service_start(options, &error);
   if (!service) {

@@ -3,11 +3,13 @@
 #include <cstdio>
 
 #include "clock_text.h"
+#include "identifier.h"
 #include "request_log.h"
 
 int deliver_sign_in_code(const std::string& outbox_file, const std::string& identifier,
                          const std::string& code, const std::string& challenge_id, int64_t now) {
-  std::printf("sign-in code for %s: %s (challenge %s)\n", identifier.c_str(), code.c_str(),
+  // The operator's log learns that a code went out, never the code.
+  std::printf("sign-in code sent to %s (challenge %s)\n", mask_identifier(identifier).c_str(),
               challenge_id.c_str());
   std::fflush(stdout);
   std::string line = "{\"time\":" + json_quote_bytes(utc_timestamp(now)) +

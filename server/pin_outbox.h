@@ -1,7 +1,7 @@
 #pragma once
-// Stands in for sending the sign-in code by email or text: the code is
-// printed on standard output and appended to <data>/outbox.txt as one JSON
-// line {"time","identifier","code","challenge_id"} for tests to read.
+// Delivers the sign-in code: appended to <data>/outbox.txt as one JSON line
+// {"time","identifier","code","challenge_id"}, which the tests and the delivery to email or
+// text read. Standard output only learns that a code went out.
 #include <cstdint>
 #include <string>
 

@@ -70,6 +70,44 @@ std::string request_log_line(const RequestRecord& record) {
   return line;
 }
 
+namespace {
+
+// Replaces the string value of every member `name` in a JSON text, found by its quoted name
+// followed by a colon, without parsing (the body may not be valid JSON at all).
+void mask_member(std::string* body, const std::string& name) {
+  const std::string quoted = "\"" + name + "\"";
+  for (size_t at = body->find(quoted); at != std::string::npos; at = body->find(quoted, at + 1)) {
+    size_t i = at + quoted.size();
+    while (i < body->size() &&
+           ((*body)[i] == ' ' || (*body)[i] == '\t' || (*body)[i] == '\n' || (*body)[i] == '\r'))
+      ++i;
+    if (i >= body->size() || (*body)[i] != ':') continue;
+    ++i;
+    while (i < body->size() &&
+           ((*body)[i] == ' ' || (*body)[i] == '\t' || (*body)[i] == '\n' || (*body)[i] == '\r'))
+      ++i;
+    if (i >= body->size() || (*body)[i] != '"') continue;
+    size_t end = i + 1;
+    while (end < body->size() && (*body)[end] != '"')
+      end += (*body)[end] == '\\' ? 2 : 1;
+    if (end >= body->size()) { // no closing quote: everything after the opening one goes
+      body->replace(i + 1, std::string::npos, "***");
+      return;
+    }
+    body->replace(i + 1, end - i - 1, "***");
+  }
+}
+
+} // namespace
+
+void mask_request_secrets(RequestRecord* record) {
+  for (auto& header : record->headers) {
+    if (same_name(header.first, "authorization")) header.second = "***";
+  }
+  mask_member(&record->body, "pin_code");
+  mask_member(&record->body, "override_pin");
+}
+
 int append_log_line(const std::string& file, const std::string& line) {
   std::lock_guard<std::mutex> hold(g_append_lock);
   FILE* out = std::fopen(file.c_str(), "ab");

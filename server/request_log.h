@@ -1,6 +1,6 @@
 #pragma once
-// <data>/requests.jsonl: one JSON line per request to the API path, so tests
-// of the program can check exactly what it sent.
+// <data>/requests.jsonl, written only with --request-log: one JSON line per request to the
+// API path, so tests of the program can check exactly what it sent.
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +22,10 @@ std::string json_quote_bytes(const std::string& bytes);
 // accept, content_length (header texts, null when the header is absent),
 // body, and last "headers", an object of every header received.
 std::string request_log_line(const RequestRecord& record);
+
+// Hides what must not reach a log: the Authorization header's value and the values of the
+// members "pin_code" and "override_pin" in the body become "***"; every other byte stays.
+void mask_request_secrets(RequestRecord* record);
 
 // Appends the line and a line break; 0 when the file cannot be written.
 int append_log_line(const std::string& file, const std::string& line);

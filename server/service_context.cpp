@@ -3,27 +3,35 @@
 #include <filesystem>
 #include <system_error>
 
-int service_context_open(ServiceContext* context, const std::string& data_dir,
-                         const std::string& suffix_file, std::string* error) {
+int service_context_open(ServiceContext* context, const ContextOptions& options,
+                         std::string* error) {
   std::error_code failure;
-  std::filesystem::create_directories(data_dir, failure);
+  std::filesystem::create_directories(options.data_dir, failure);
   if (failure) {
-    *error = "Cannot create the data folder " + data_dir + ": " + failure.message();
+    *error = "Cannot create the data folder " + options.data_dir + ": " + failure.message();
     return 0;
   }
-  context->data_dir = data_dir;
-  if (!suffix_file.empty() && !psl_load_file(&context->suffixes, suffix_file.c_str())) {
-    *error = "Cannot read the public suffix list " + suffix_file;
+  context->data_dir = options.data_dir;
+  if (!options.suffix_file.empty() &&
+      !psl_load_file(&context->suffixes, options.suffix_file.c_str())) {
+    *error = "Cannot read the public suffix list " + options.suffix_file;
     return 0;
   }
-  if (!store_open(&context->store, data_file(*context, "service.db"))) {
-    *error = "Cannot open " + data_file(*context, "service.db");
-    return 0;
-  }
-  return 1;
+  StoreOptions store;
+  store.database_url = options.database_url;
+  store.sqlite_file = data_file(*context, "service.db");
+  store.connections = options.db_connections;
+  std::string key_file =
+      options.secret_key_file.empty() ? data_file(*context, "secret.key") : options.secret_key_file;
+  if (!load_or_make_secret_key(key_file, &store.key, error)) return 0;
+  context->store = store_pool_open(store, error);
+  return context->store ? 1 : 0;
 }
 
-void service_context_close(ServiceContext* context) { store_close(&context->store); }
+void service_context_close(ServiceContext* context) {
+  store_pool_free(context->store);
+  context->store = nullptr;
+}
 
 std::string data_file(const ServiceContext& context, const char* name) {
   return context.data_dir + "/" + name;

@@ -1,26 +1,32 @@
 #pragma once
-// What every request handler shares: the store, the suffix list and where
-// the data folder is.
-#include <mutex>
+// What every request handler shares: the store, the suffix list, the counts for /metrics and
+// where the data folder is.
 #include <string>
 
 #include "free_checks.h"
 #include "public_suffix.h"
-#include "service_store.h"
+#include "service_metrics.h"
+#include "store_pool.h"
+
+struct ContextOptions {
+  std::string data_dir;
+  std::string suffix_file;     // empty when no message is judged (the account commands)
+  std::string database_url;    // empty: <data>/service.db
+  std::string secret_key_file; // empty: <data>/secret.key
+  int db_connections = 8;
+};
 
 struct ServiceContext {
-  ServiceStore store;
+  StorePool* store = nullptr;
   PublicSuffixList suffixes;
   std::string data_dir;
   int free_checks_per_day = kDefaultFreeChecksPerDay;
-  // One action at a time, so that reading a count and raising it, or
-  // checking a code and using it up, cannot interleave.
-  std::mutex lock;
+  ServiceMetrics metrics;
 };
 
-// Creates the data folder if needed and opens <data>/service.db.
-int service_context_open(ServiceContext* context, const std::string& data_dir,
-                         const std::string& suffix_file, std::string* error);
+// Creates the data folder if needed, reads or makes the secret key and opens the database.
+int service_context_open(ServiceContext* context, const ContextOptions& options,
+                         std::string* error);
 void service_context_close(ServiceContext* context);
 
 std::string data_file(const ServiceContext& context, const char* name);

@@ -16,14 +16,16 @@ class DispatchTest : public ::testing::Test {
 protected:
   void SetUp() override {
     std::string error;
-    ASSERT_TRUE(service_context_open(&context_, dir_.path, PUBLIC_SUFFIX_DEFAULT_FILE, &error))
-        << error;
+    ContextOptions options;
+    options.data_dir = dir_.path;
+    options.suffix_file = PUBLIC_SUFFIX_DEFAULT_FILE;
+    ASSERT_TRUE(service_context_open(&context_, options, &error)) << error;
   }
   void TearDown() override { service_context_close(&context_); }
 
   ApiAnswer handle(const std::string& body, const std::string& authorization = std::string()) {
     ApiRequest request{"application/json; charset=utf-8", !authorization.empty(), authorization,
-                       body};
+                       body, "192.0.2.1"};
     return handle_api_request(&context_, request, 1700000000);
   }
 

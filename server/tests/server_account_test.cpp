@@ -24,18 +24,7 @@ protected:
   }
 
   int stored_reports() {
-    ServiceStore store;
-    if (!store_open(&store, data_.path + "/data/service.db")) return -1;
-    sqlite3_stmt* stmt = nullptr;
-    int count = -1;
-    if (sqlite3_prepare_v2(store.db, "SELECT COUNT(*) FROM reports", -1, &stmt, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW) {
-      count = sqlite3_column_int(stmt, 0);
-    }
-    sqlite3_finalize(stmt);
-    store_close(&store);
-    return count;
+    return static_cast<int>(DataStore(data_.path + "/data").number("SELECT COUNT(*) FROM reports"));
   }
 };
 
@@ -71,13 +60,15 @@ TEST_F(AccountService, RecentBlockedCountCoversThisAccountsLastThirtyDays) {
   EXPECT_EQ(report(token, "TeamViewer.exe").status, 200);
   EXPECT_EQ(report(other).status, 200);
   EXPECT_EQ(report("").status, 200);
-  ServiceStore store;
-  ASSERT_TRUE(store_open(&store, data_.path + "/data/service.db"));
-  int64_t account = 0;
-  ASSERT_TRUE(store_find_token(&store, token, &account));
-  int64_t now = static_cast<int64_t>(std::time(nullptr));
-  ASSERT_TRUE(store_add_report(&store, account, "old.exe", "KITCHEN-PC", now - 31 * 24 * 3600));
-  store_close(&store);
+  {
+    DataStore store(data_.path + "/data");
+    ASSERT_NE(store.get(), nullptr);
+    int64_t account = 0;
+    ASSERT_TRUE(store_find_token(store.get(), token, &account));
+    int64_t now = static_cast<int64_t>(std::time(nullptr));
+    ASSERT_TRUE(
+        store_add_report(store.get(), account, "old.exe", "KITCHEN-PC", now - 31 * 24 * 3600));
+  }
   EXPECT_EQ(status(token).json["recent_blocked_count"], 2);
   EXPECT_EQ(stored_reports(), 5);
 }

@@ -18,12 +18,7 @@ protected:
   }
 
   bool any_account_stored() {
-    ServiceStore store;
-    if (!store_open(&store, data_.path + "/data/service.db")) return true;
-    Account account;
-    bool found = store_find_account_by_id(&store, 1, &account);
-    store_close(&store);
-    return found;
+    return DataStore(data_.path + "/data").number("SELECT COUNT(*) FROM accounts") != 0;
   }
 };
 

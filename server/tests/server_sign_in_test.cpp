@@ -32,14 +32,13 @@ TEST_F(SignInService, DifferentSpellingsOfOneMobileReachOneAccount) {
   ASSERT_FALSE(first.empty());
   ASSERT_FALSE(second.empty());
   EXPECT_NE(first, second);
-  ServiceStore store;
-  ASSERT_TRUE(store_open(&store, data_.path + "/data/service.db"));
+  DataStore store(data_.path + "/data");
+  ASSERT_NE(store.get(), nullptr);
   int64_t first_account = 0;
   int64_t second_account = 0;
-  EXPECT_TRUE(store_find_token(&store, first, &first_account));
-  EXPECT_TRUE(store_find_token(&store, second, &second_account));
+  EXPECT_TRUE(store_find_token(store.get(), first, &first_account));
+  EXPECT_TRUE(store_find_token(store.get(), second, &second_account));
   EXPECT_EQ(first_account, second_account);
-  store_close(&store);
 }
 
 TEST_F(SignInService, RightCodeGivesTokenForNewFreeAccount) {
@@ -109,14 +108,13 @@ TEST_F(SignInService, MalformedCodesAreRefusedWithoutUsingATry) {
 TEST_F(SignInService, ExpiredAndUnknownChallengesAreRefused) {
   ServiceReply sent = call(R"({"action":"send_pin","identifier":"07700900456"})");
   std::string challenge = sent.json["challenge_id"];
-  ServiceStore store;
-  ASSERT_TRUE(store_open(&store, data_.path + "/data/service.db"));
-  Challenge stored;
-  ASSERT_TRUE(store_find_challenge(&store, challenge, &stored));
-  ASSERT_EQ(
-      sqlite3_exec(store.db, "UPDATE challenges SET expires_at = 1", nullptr, nullptr, nullptr),
-      SQLITE_OK);
-  store_close(&store);
+  {
+    DataStore store(data_.path + "/data");
+    ASSERT_NE(store.get(), nullptr);
+    Challenge stored;
+    ASSERT_TRUE(store_find_challenge(store.get(), challenge, &stored));
+    ASSERT_EQ(store.number("UPDATE challenges SET expires_at = 1 RETURNING 1"), 1);
+  }
   ServiceReply expired = call(R"({"action":"verify_pin","challenge_id":")" + challenge +
                               R"(","pin_code":")" + last_outbox_code() + "\"}");
   EXPECT_EQ(expired.status, 401);

@@ -62,8 +62,39 @@ httplib::Headers program_headers(const std::string& token) {
 
 } // namespace
 
+DataStore::DataStore(const std::string& data_dir) {
+  ContextOptions options;
+  options.data_dir = data_dir;
+  options.db_connections = 1;
+  std::string error;
+  if (service_context_open(&context_, options, &error))
+    lease_.reset(new StoreLease(context_.store));
+  else
+    ADD_FAILURE() << error;
+}
+
+DataStore::~DataStore() {
+  lease_.reset();
+  if (context_.store) service_context_close(&context_);
+}
+
+long long DataStore::number(const char* sql) {
+  SqlRows rows;
+  if (!get() || !get()->sql->run(sql, {}, &rows) || rows.rows.empty()) return -1;
+  return sql_cell_number(rows, 0, 0);
+}
+
 const std::string& test_cert_file() { return cert_files().cert; }
 const std::string& test_key_file() { return cert_files().key; }
+
+ServeOptions ServiceTest::default_test_options() {
+  ServeOptions options{};
+  options.request_log = true;
+  options.request_log_secrets = true;
+  options.threads = 16;
+  options.context.db_connections = 4;
+  return options;
+}
 
 void ServiceTest::SetUp() {
   ASSERT_FALSE(data_.path.empty());
@@ -74,10 +105,15 @@ void ServiceTest::SetUp() {
 void ServiceTest::TearDown() { stop_service(); }
 
 void ServiceTest::start_service(bool test_endpoints) {
-  ServeOptions options{"127.0.0.1",          0,
-                       test_cert_file(),     test_key_file(),
-                       data_.path + "/data", PUBLIC_SUFFIX_DEFAULT_FILE,
-                       test_endpoints,       free_checks_per_day_};
+  ServeOptions options = serve_options_;
+  options.address = "127.0.0.1";
+  options.port = 0;
+  options.cert_file = test_cert_file();
+  options.key_file = test_key_file();
+  options.context.data_dir = data_.path + "/data";
+  options.context.suffix_file = PUBLIC_SUFFIX_DEFAULT_FILE;
+  options.test_endpoints = test_endpoints;
+  options.free_checks_per_day = free_checks_per_day_;
   std::string error;
   service_ = https_service_start(options, &error);
   ASSERT_NE(service_, nullptr) << error;

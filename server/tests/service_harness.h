@@ -5,12 +5,14 @@
 #include <httplib.h>
 
 #include <nlohmann/json.hpp>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "free_checks.h"
 #include "https_service.h"
+#include "service_context.h"
 
 struct ServiceReply {
   int status = 0; // 0 when no answer came
@@ -24,6 +26,21 @@ struct TempDir {
   std::string path;
   TempDir();
   ~TempDir();
+};
+
+// The database of a data folder, opened beside a running service as an operator's tool would.
+class DataStore {
+public:
+  explicit DataStore(const std::string& data_dir);
+  ~DataStore();
+  // Null when the database could not be opened.
+  ServiceStore* get() { return lease_ ? lease_->get() : nullptr; }
+  // Runs one statement; the first cell of its first row as a number, -1 on failure.
+  long long number(const char* sql);
+
+private:
+  ServiceContext context_;
+  std::unique_ptr<StoreLease> lease_;
 };
 
 // The certificate and key files, made once per test run.
@@ -54,6 +71,9 @@ protected:
 
   bool test_endpoints_ = true;
   int free_checks_per_day_ = kDefaultFreeChecksPerDay; // read by start_service
+  // The rest of what start_service uses; the tests read requests.jsonl, secrets and all.
+  ServeOptions serve_options_ = default_test_options();
+  static ServeOptions default_test_options();
   TempDir data_;
   HttpsService* service_ = nullptr;
   std::thread runner_;

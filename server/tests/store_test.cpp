@@ -1,105 +1,255 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
+#include "secret_digest.h"
 #include "service_harness.h"
-#include "service_store.h"
+#include "sql_sqlite.h"
+#include "store_pool.h"
 
 namespace {
 
+SecretKey test_key(unsigned char fill) {
+  SecretKey key;
+  for (unsigned char& b : key.bytes)
+    b = fill;
+  return key;
+}
+
 class StoreTest : public ::testing::Test {
 protected:
-  void SetUp() override { ASSERT_TRUE(store_open(&store_, file())); }
-  void TearDown() override { store_close(&store_); }
+  void SetUp() override { open(); }
+  void TearDown() override { close(); }
+
+  void open(unsigned char key_fill = 7) {
+    StoreOptions options;
+    options.sqlite_file = file();
+    options.key = test_key(key_fill);
+    options.connections = 2;
+    std::string error;
+    pool_ = store_pool_open(options, &error);
+    ASSERT_NE(pool_, nullptr) << error;
+    lease_.reset(new StoreLease(pool_));
+    store_ = lease_->get();
+    ASSERT_NE(store_, nullptr);
+  }
+  void close() {
+    lease_.reset();
+    store_pool_free(pool_);
+    pool_ = nullptr;
+  }
   std::string file() const { return dir_.path + "/service.db"; }
 
   TempDir dir_;
-  ServiceStore store_;
+  StorePool* pool_ = nullptr;
+  std::unique_ptr<StoreLease> lease_;
+  ServiceStore* store_ = nullptr;
 };
 
 TEST_F(StoreTest, NewAccountIsOnTheFreePlanAndFoundAgain) {
   Account created;
-  ASSERT_TRUE(store_ensure_account(&store_, "07700900123", 1000, &created));
+  ASSERT_TRUE(store_ensure_account(store_, "07700900123", 1000, &created));
   EXPECT_EQ(created.plan_label, "Free plan");
   EXPECT_FALSE(created.entitled);
-  EXPECT_TRUE(created.guardian_pin.empty());
+  EXPECT_TRUE(created.guardian_pin_digest.empty());
   Account again;
-  ASSERT_TRUE(store_ensure_account(&store_, "07700900123", 2000, &again));
+  ASSERT_TRUE(store_ensure_account(store_, "07700900123", 2000, &again));
   EXPECT_EQ(again.id, created.id);
   Account missing;
-  EXPECT_FALSE(store_find_account(&store_, "07700900999", &missing));
+  EXPECT_FALSE(store_find_account(store_, "07700900999", &missing));
 }
 
 TEST_F(StoreTest, EverythingSurvivesClosingAndOpening) {
   Account account;
-  ASSERT_TRUE(store_ensure_account(&store_, "jo@example.com", 1000, &account));
-  ASSERT_TRUE(store_set_plan(&store_, account.id, "Family plan", true));
-  ASSERT_TRUE(store_set_customer_name(&store_, account.id, "Jo"));
-  ASSERT_TRUE(store_set_guardian_pin(&store_, account.id, "4821"));
-  ASSERT_TRUE(store_add_token(&store_, "ocp_1", account.id, 1000));
+  ASSERT_TRUE(store_ensure_account(store_, "jo@example.com", 1000, &account));
+  ASSERT_TRUE(store_set_plan(store_, account.id, "Family plan", true));
+  ASSERT_TRUE(store_set_customer_name(store_, account.id, "Jo"));
+  ASSERT_TRUE(store_set_guardian_pin(store_, account.id, "4821"));
+  ASSERT_TRUE(store_add_token(store_, "ocp_1", account.id, 1000));
   ASSERT_TRUE(
-      store_add_challenge(&store_, Challenge{"ch_1", account.id, "123456", 1600, 5, false}));
-  ASSERT_TRUE(store_count_check(&store_, "PC", "2025-03-01"));
-  store_close(&store_);
-  ASSERT_TRUE(store_open(&store_, file()));
+      store_add_challenge(store_, Challenge{"ch_1", account.id, "", 1600, 5, false}, "123456"));
+  int used = 0;
+  ASSERT_TRUE(store_count_check(store_, "PC", "2025-03-01", &used));
+  close();
+  open();
 
   Account read;
-  ASSERT_TRUE(store_find_account(&store_, "jo@example.com", &read));
+  ASSERT_TRUE(store_find_account(store_, "jo@example.com", &read));
   EXPECT_EQ(read.plan_label, "Family plan");
   EXPECT_TRUE(read.entitled);
   EXPECT_EQ(read.customer_name, "Jo");
-  EXPECT_EQ(read.guardian_pin, "4821");
+  EXPECT_TRUE(store_guardian_pin_matches(store_, read, "4821"));
+  EXPECT_FALSE(store_guardian_pin_matches(store_, read, "4822"));
   int64_t owner = 0;
-  ASSERT_TRUE(store_find_token(&store_, "ocp_1", &owner));
+  ASSERT_TRUE(store_find_token(store_, "ocp_1", &owner));
   EXPECT_EQ(owner, account.id);
   Challenge challenge;
-  ASSERT_TRUE(store_find_challenge(&store_, "ch_1", &challenge));
-  EXPECT_EQ(challenge.code, "123456");
+  ASSERT_TRUE(store_find_challenge(store_, "ch_1", &challenge));
+  EXPECT_TRUE(store_code_matches(store_, challenge, "123456"));
+  EXPECT_FALSE(store_code_matches(store_, challenge, "123457"));
   EXPECT_EQ(challenge.tries_left, 5);
-  int used = 0;
-  ASSERT_TRUE(store_checks_used(&store_, "PC", "2025-03-01", &used));
+  ASSERT_TRUE(store_checks_used(store_, "PC", "2025-03-01", &used));
   EXPECT_EQ(used, 1);
 }
 
-TEST_F(StoreTest, ChecksAreCountedPerDeviceAndDay) {
-  for (int i = 0; i < 3; ++i)
-    ASSERT_TRUE(store_count_check(&store_, "PC", "2025-03-01"));
-  ASSERT_TRUE(store_count_check(&store_, "PC", "2025-03-02"));
+TEST_F(StoreTest, SecretsAreKeptOnlyAsDigests) {
+  Account account;
+  ASSERT_TRUE(store_ensure_account(store_, "jo@example.com", 1000, &account));
+  ASSERT_TRUE(store_set_guardian_pin(store_, account.id, "4821"));
+  ASSERT_TRUE(store_add_token(store_, "ocp_0123456789abcdef0123456789abcdef", account.id, 1000));
+  ASSERT_TRUE(
+      store_add_challenge(store_, Challenge{"ch_1", account.id, "", 1600, 5, false}, "654321"));
+  close();
+  std::ifstream in(file(), std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  std::ifstream wal(file() + "-wal", std::ios::binary);
+  bytes << wal.rdbuf();
+  const std::string all = bytes.str();
+  ASSERT_NE(all.find("jo@example.com"), std::string::npos) << "the file was read";
+  EXPECT_EQ(all.find("0123456789abcdef0123456789abcdef"), std::string::npos);
+  EXPECT_EQ(all.find("4821"), std::string::npos);
+  EXPECT_EQ(all.find("654321"), std::string::npos);
+  open();
+}
+
+TEST_F(StoreTest, AnotherKeyIsRefusedRatherThanRefusingEveryPin) {
+  close();
+  StoreOptions options;
+  options.sqlite_file = file();
+  options.key = test_key(8);
+  std::string error;
+  StorePool* other = store_pool_open(options, &error);
+  EXPECT_EQ(other, nullptr);
+  EXPECT_NE(error.find("secret key"), std::string::npos) << error;
+  store_pool_free(other);
+  open();
+}
+
+TEST_F(StoreTest, ChecksAreCountedPerDeviceAndDayAndGivenBack) {
   int used = 0;
-  ASSERT_TRUE(store_checks_used(&store_, "PC", "2025-03-01", &used));
-  EXPECT_EQ(used, 3);
-  ASSERT_TRUE(store_checks_used(&store_, "PC", "2025-03-02", &used));
+  for (int i = 1; i <= 3; ++i) {
+    ASSERT_TRUE(store_count_check(store_, "PC", "2025-03-01", &used));
+    EXPECT_EQ(used, i);
+  }
+  ASSERT_TRUE(store_uncount_check(store_, "PC", "2025-03-01"));
+  ASSERT_TRUE(store_count_check(store_, "PC", "2025-03-02", &used));
+  ASSERT_TRUE(store_checks_used(store_, "PC", "2025-03-01", &used));
+  EXPECT_EQ(used, 2);
+  ASSERT_TRUE(store_checks_used(store_, "PC", "2025-03-02", &used));
   EXPECT_EQ(used, 1);
-  ASSERT_TRUE(store_checks_used(&store_, "LAPTOP", "2025-03-01", &used));
+  ASSERT_TRUE(store_checks_used(store_, "LAPTOP", "2025-03-01", &used));
   EXPECT_EQ(used, 0);
 }
 
 TEST_F(StoreTest, ReportCountUsesAccountAndWindowStart) {
   Account account;
-  ASSERT_TRUE(store_ensure_account(&store_, "07700900123", 0, &account));
-  ASSERT_TRUE(store_add_report(&store_, account.id, "anydesk.exe", "PC", 100));
-  ASSERT_TRUE(store_add_report(&store_, account.id, "anydesk.exe", "PC", 200));
-  ASSERT_TRUE(store_add_report(&store_, 0, "anydesk.exe", "PC", 300));
+  ASSERT_TRUE(store_ensure_account(store_, "07700900123", 0, &account));
+  ASSERT_TRUE(store_add_report(store_, account.id, "anydesk.exe", "PC", 100));
+  ASSERT_TRUE(store_add_report(store_, account.id, "anydesk.exe", "PC", 200));
+  ASSERT_TRUE(store_add_report(store_, 0, "anydesk.exe", "PC", 300));
   int count = -1;
-  ASSERT_TRUE(store_count_reports_since(&store_, account.id, 150, &count));
+  ASSERT_TRUE(store_count_reports_since(store_, account.id, 150, &count));
   EXPECT_EQ(count, 1);
-  ASSERT_TRUE(store_count_reports_since(&store_, account.id, 100, &count));
+  ASSERT_TRUE(store_count_reports_since(store_, account.id, 100, &count));
   EXPECT_EQ(count, 2);
 }
 
-TEST_F(StoreTest, GuardianLockOutIsClearedBySettingThePin) {
+TEST_F(StoreTest, GuardianTriesStopAtTheLockAndSettingThePinClearsIt) {
   Account account;
-  ASSERT_TRUE(store_ensure_account(&store_, "07700900123", 0, &account));
-  ASSERT_TRUE(store_set_guardian_failures(&store_, account.id, 0, 5000));
-  ASSERT_TRUE(store_set_guardian_pin(&store_, account.id, "1111"));
+  ASSERT_TRUE(store_ensure_account(store_, "07700900123", 0, &account));
+  int attempt = -1;
+  ASSERT_TRUE(store_start_guardian_try(store_, account.id, 100, &attempt));
+  EXPECT_EQ(attempt, 1);
+  ASSERT_TRUE(store_start_guardian_try(store_, account.id, 100, &attempt));
+  EXPECT_EQ(attempt, 2);
+  ASSERT_TRUE(store_set_guardian_failures(store_, account.id, 0, 5000));
+  ASSERT_TRUE(store_start_guardian_try(store_, account.id, 4999, &attempt));
+  EXPECT_EQ(attempt, 0) << "locked until 5000";
+  ASSERT_TRUE(store_set_guardian_pin(store_, account.id, "1111"));
   Account read;
-  ASSERT_TRUE(store_find_account_by_id(&store_, account.id, &read));
+  ASSERT_TRUE(store_find_account_by_id(store_, account.id, &read));
   EXPECT_EQ(read.guardian_locked_until, 0);
   EXPECT_EQ(read.guardian_failures, 0);
 }
 
+TEST_F(StoreTest, AChallengeTryIsTakenOnlyWhileItIsOpenAndUsedOnce) {
+  Account account;
+  ASSERT_TRUE(store_ensure_account(store_, "07700900123", 0, &account));
+  ASSERT_TRUE(
+      store_add_challenge(store_, Challenge{"ch_2", account.id, "", 1000, 2, false}, "111111"));
+  Challenge taken;
+  EXPECT_FALSE(store_take_challenge_try(store_, "ch_2", 1000, &taken)) << "expired at 1000";
+  ASSERT_TRUE(store_take_challenge_try(store_, "ch_2", 999, &taken));
+  EXPECT_EQ(taken.tries_left, 1);
+  ASSERT_TRUE(store_take_challenge_try(store_, "ch_2", 999, &taken));
+  EXPECT_FALSE(store_take_challenge_try(store_, "ch_2", 999, &taken)) << "no tries left";
+  EXPECT_TRUE(store_use_challenge(store_, "ch_2"));
+  EXPECT_FALSE(store_use_challenge(store_, "ch_2")) << "used once only";
+}
+
+// A database as the service wrote it before secrets were hashed: every account, token, PIN
+// and open challenge keeps working after the conversion, and no secret is left in clear.
+TEST(StoreConversion, ADatabaseWithSecretsInClearIsConvertedAndKeepsWorking) {
+  TempDir dir;
+  const std::string file = dir.path + "/service.db";
+  {
+    std::ifstream in(LS_TEST_DATA_DIR "/fixtures/service-db-before-hashing.sql");
+    std::stringstream dump;
+    dump << in.rdbuf();
+    ASSERT_FALSE(dump.str().empty());
+    std::string error;
+    std::unique_ptr<SqlConnection> old = sqlite_connect(file, &error);
+    ASSERT_TRUE(old && old->run_script(dump.str())) << error;
+  }
+  StoreOptions options;
+  options.sqlite_file = file;
+  options.key = test_key(3);
+  std::string error;
+  StorePool* pool = store_pool_open(options, &error);
+  ASSERT_NE(pool, nullptr) << error;
+  {
+    StoreLease lease(pool);
+    ServiceStore* store = lease.get();
+    int64_t account_id = 0;
+    ASSERT_TRUE(store_find_token(store, "ocp_fc6a4d76e19c9fd20ef6bf2c3ea76bee", &account_id));
+    Account mobile;
+    ASSERT_TRUE(store_find_account_by_id(store, account_id, &mobile));
+    EXPECT_EQ(mobile.identifier, "07700900123");
+    EXPECT_EQ(mobile.customer_name, "Jane Smith");
+    EXPECT_TRUE(mobile.entitled);
+    EXPECT_TRUE(store_guardian_pin_matches(store, mobile, "4321"));
+    Account email;
+    ASSERT_TRUE(store_find_account(store, "jane@example.com", &email));
+    EXPECT_TRUE(store_guardian_pin_matches(store, email, "1234"));
+    EXPECT_FALSE(store_guardian_pin_matches(store, email, "4321"));
+    Challenge open;
+    ASSERT_TRUE(store_take_challenge_try(store, "ch_9abcc50a741821986480f5c7", 1796843000, &open));
+    EXPECT_TRUE(store_code_matches(store, open, "760498"));
+    int reports = 0;
+    ASSERT_TRUE(store_count_reports_since(store, account_id, 0, &reports));
+    EXPECT_EQ(reports, 1);
+    int used = 0;
+    ASSERT_TRUE(store_checks_used(store, "DESKTOP-9", "2026-12-09", &used));
+    EXPECT_EQ(used, 1);
+    SqlRows rows;
+    ASSERT_TRUE(store->sql->run("SELECT sql FROM sqlite_master", {}, &rows));
+    for (const auto& row : rows.rows) {
+      EXPECT_EQ(row[0].find("guardian_pin "), std::string::npos) << row[0];
+      EXPECT_EQ(row[0].find(" code "), std::string::npos) << row[0];
+    }
+  }
+  store_pool_free(pool);
+}
+
 TEST(StoreOpen, UnwritablePlaceFails) {
-  ServiceStore store;
-  EXPECT_FALSE(store_open(&store, "/nonexistent/dir/service.db"));
-  EXPECT_EQ(store.db, nullptr);
+  StoreOptions options;
+  options.sqlite_file = "/nonexistent/dir/service.db";
+  options.key = test_key(1);
+  std::string error;
+  EXPECT_EQ(store_pool_open(options, &error), nullptr);
+  EXPECT_FALSE(error.empty());
 }
 
 } // namespace
