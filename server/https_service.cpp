@@ -129,9 +129,7 @@ void on_api_other_method(HttpsService* service, const httplib::Request& req,
 
 void on_health(HttpsService* service, const httplib::Request& req, httplib::Response& res) {
   Clock::time_point started = Clock::now();
-  StoreLease lease(service->context.store);
-  bool answers = lease.get() && store_answers(lease.get());
-  if (answers) {
+  if (store_pool_healthy(service->context.store)) {
     send_answer(res, ok_answer(200, nlohmann::ordered_json::object()));
   } else {
     send_answer(res, error_answer(503, "The database does not answer."));

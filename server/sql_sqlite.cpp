@@ -89,9 +89,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<SqlConnection> sqlite_connect(const std::string& file, std::string* error) {
+std::unique_ptr<SqlConnection> sqlite_connect(const std::string& file, std::string* error,
+                                              bool create) {
   sqlite3* db = nullptr;
-  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
   if (sqlite3_open_v2(file.c_str(), &db, flags, nullptr) != SQLITE_OK) {
     *error = "Cannot open " + file + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
     sqlite3_close(db);

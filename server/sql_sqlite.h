@@ -5,7 +5,8 @@
 
 #include "sql_connection.h"
 
-// Opens (and creates) the file in write-ahead-log mode, so readers never wait for the one
-// writer, with a busy timeout for writers from other connections and processes. Null with
-// a plain-English `error` when it cannot be opened.
-std::unique_ptr<SqlConnection> sqlite_connect(const std::string& file, std::string* error);
+// Opens the file (and, when `create`, makes it) in write-ahead-log mode, so readers never wait
+// for the one writer, with a busy timeout for writers from other connections and processes.
+// Null with a plain-English `error` when it cannot be opened.
+std::unique_ptr<SqlConnection> sqlite_connect(const std::string& file, std::string* error,
+                                              bool create = true);

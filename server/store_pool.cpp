@@ -23,6 +23,17 @@ StorePool* store_pool_open(const StoreOptions& options, std::string* error) {
 
 void store_pool_free(StorePool* pool) { delete pool; }
 
+int store_pool_healthy(StorePool* pool) {
+  if (!pool->options.database_url.empty()) {
+    StoreLease lease(pool);
+    return lease.get() && store_answers(lease.get());
+  }
+  std::string error;
+  std::unique_ptr<SqlConnection> fresh = sqlite_connect(pool->options.sqlite_file, &error, false);
+  ServiceStore store{fresh.get(), &pool->options.key};
+  return fresh && store_answers(&store);
+}
+
 StoreLease::StoreLease(StorePool* pool) : pool_(pool) {
   store_.key = &pool->options.key;
   {

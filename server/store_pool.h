@@ -29,6 +29,10 @@ struct StorePool {
 StorePool* store_pool_open(const StoreOptions& options, std::string* error);
 void store_pool_free(StorePool* pool);
 
+// 1 when the database answers a query now. An open SQLite connection would answer from its
+// cache even after the file went bad, so for SQLite the file is opened afresh.
+int store_pool_healthy(StorePool* pool);
+
 // Opens one connection as `options` say (the pool's, and tools' that need just one).
 std::unique_ptr<SqlConnection> store_connect(const StoreOptions& options, std::string* error);
 

@@ -1,5 +1,10 @@
 #include "service_harness.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -48,6 +53,7 @@ ServiceReply reply_of(const httplib::Result& result) {
   if (!result) return reply;
   reply.status = result->status;
   reply.content_type = result->get_header_value("Content-Type");
+  reply.retry_after = result->get_header_value("Retry-After");
   reply.body = result->body;
   reply.json = nlohmann::json::parse(reply.body, nullptr, false);
   return reply;
@@ -82,6 +88,54 @@ long long DataStore::number(const char* sql) {
   SqlRows rows;
   if (!get() || !get()->sql->run(sql, {}, &rows) || rows.rows.empty()) return -1;
   return sql_cell_number(rows, 0, 0);
+}
+
+ChildService start_child(const std::vector<std::string>& args, const std::string& stderr_file) {
+  ChildService child;
+  int pipe_ends[2];
+  if (pipe(pipe_ends) != 0) return child;
+  child.pid = fork();
+  if (child.pid == 0) {
+    // Start as a shell would, whatever this test process inherited.
+    signal(SIGPIPE, SIG_DFL);
+    dup2(pipe_ends[1], STDOUT_FILENO);
+    if (!stderr_file.empty()) {
+      int err = open(stderr_file.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+      if (err >= 0) dup2(err, STDERR_FILENO);
+    }
+    close(pipe_ends[0]);
+    close(pipe_ends[1]);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(LS_SERVICE_BINARY));
+    for (const std::string& arg : args)
+      argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(LS_SERVICE_BINARY, argv.data());
+    _exit(127);
+  }
+  close(pipe_ends[1]);
+  child.output = fdopen(pipe_ends[0], "r");
+  return child;
+}
+
+int wait_exit_code(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int ready_port(const ChildService& child) {
+  char line[256] = {0};
+  int port = 0;
+  if (fgets(line, sizeof(line), child.output) == nullptr ||
+      sscanf(line, "listening on https://127.0.0.1:%d", &port) != 1)
+    return 0;
+  return port;
+}
+
+std::vector<std::string> serve_args(const std::string& data_dir) {
+  return {"serve",          "--address", "127.0.0.1",     "--port", "0",     "--cert",
+          test_cert_file(), "--key",     test_key_file(), "--data", data_dir};
 }
 
 const std::string& test_cert_file() { return cert_files().cert; }

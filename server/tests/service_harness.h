@@ -3,8 +3,10 @@
 // throwaway self-signed certificate and a fresh data folder per test.
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <sys/types.h>
 
 #include <nlohmann/json.hpp>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <thread>
@@ -17,6 +19,7 @@
 struct ServiceReply {
   int status = 0; // 0 when no answer came
   std::string content_type;
+  std::string retry_after; // the Retry-After header, empty when absent
   std::string body;
   nlohmann::json json; // discarded when the body is not JSON
 };
@@ -42,6 +45,21 @@ private:
   ServiceContext context_;
   std::unique_ptr<StoreLease> lease_;
 };
+
+// The olvex-service program run as a child process: its standard output is read through
+// `output`; its standard error goes to `stderr_file` when one is named.
+struct ChildService {
+  pid_t pid = -1;
+  FILE* output = nullptr;
+};
+ChildService start_child(const std::vector<std::string>& args,
+                         const std::string& stderr_file = std::string());
+// The exit code, or 128 + the signal that ended it; -1 when it cannot be had.
+int wait_exit_code(pid_t pid);
+// The port of the ready line, or 0 when the child printed none.
+int ready_port(const ChildService& child);
+// "serve" on a free port of 127.0.0.1 with the test certificate and `data_dir`.
+std::vector<std::string> serve_args(const std::string& data_dir);
 
 // The certificate and key files, made once per test run.
 const std::string& test_cert_file();
