@@ -1,0 +1,124 @@
+#include "phrase_index.h"
+
+#include <deque>
+
+namespace {
+
+bool is_ascii_word_byte(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+void assign_byte_classes(PhraseIndex* index) {
+  for (unsigned char& c : index->byte_class)
+    c = 0;
+  uint32_t count = 1;
+  for (const std::string& phrase : index->phrases) {
+    for (char c : phrase) {
+      unsigned char b = static_cast<unsigned char>(c);
+      if (index->byte_class[b] == 0) index->byte_class[b] = static_cast<uint8_t>(count++);
+    }
+  }
+  index->class_count = count;
+}
+
+uint32_t add_state(PhraseIndex* index) {
+  index->next.resize(index->next.size() + index->class_count, 0);
+  index->phrase_ending.push_back(-1);
+  index->shorter_match.push_back(0);
+  return static_cast<uint32_t>(index->phrase_ending.size() - 1);
+}
+
+void add_to_trie(PhraseIndex* index, uint32_t number) {
+  uint32_t state = 0;
+  for (char c : index->phrases[number]) {
+    size_t slot = state * index->class_count + index->byte_class[static_cast<unsigned char>(c)];
+    if (index->next[slot] == 0) {
+      uint32_t created = add_state(index);
+      index->next[slot] = created;
+    }
+    state = index->next[slot];
+  }
+  index->phrase_ending[state] = static_cast<int32_t>(number);
+}
+
+// Breadth first, so a state's fallback is complete before its children use it.
+void add_fallbacks(PhraseIndex* index) {
+  const uint32_t classes = index->class_count;
+  std::vector<uint32_t> fallback(index->phrase_ending.size(), 0);
+  std::deque<uint32_t> queue;
+  for (uint32_t c = 0; c < classes; ++c) {
+    if (index->next[c] != 0) queue.push_back(index->next[c]);
+  }
+  while (!queue.empty()) {
+    uint32_t state = queue.front();
+    queue.pop_front();
+    for (uint32_t c = 0; c < classes; ++c) {
+      uint32_t& slot = index->next[state * classes + c];
+      uint32_t via_fallback = index->next[fallback[state] * classes + c];
+      if (slot == 0) {
+        slot = via_fallback;
+        continue;
+      }
+      fallback[slot] = via_fallback;
+      index->shorter_match[slot] = index->phrase_ending[via_fallback] >= 0
+                                       ? via_fallback
+                                       : index->shorter_match[via_fallback];
+      queue.push_back(slot);
+    }
+  }
+}
+
+bool on_word_boundaries(const std::string& text, const std::string& phrase, size_t start) {
+  size_t end = start + phrase.size();
+  if (is_ascii_word_byte(static_cast<unsigned char>(phrase.front())) && start > 0 &&
+      is_word_byte(static_cast<unsigned char>(text[start - 1])))
+    return false;
+  if (is_ascii_word_byte(static_cast<unsigned char>(phrase.back())) && end < text.size() &&
+      is_word_byte(static_cast<unsigned char>(text[end])))
+    return false;
+  return true;
+}
+
+} // namespace
+
+bool is_word_byte(unsigned char c) { return is_ascii_word_byte(c) || c >= 0x80; }
+
+uint32_t phrase_index_add(PhraseIndex* index, const std::string& phrase) {
+  auto found = index->numbers.find(phrase);
+  if (found != index->numbers.end()) return found->second;
+  uint32_t number = static_cast<uint32_t>(index->phrases.size());
+  index->phrases.push_back(phrase);
+  index->numbers.emplace(phrase, number);
+  return number;
+}
+
+void phrase_index_build(PhraseIndex* index) {
+  assign_byte_classes(index);
+  index->next.clear();
+  index->phrase_ending.clear();
+  index->shorter_match.clear();
+  add_state(index);
+  for (uint32_t number = 0; number < index->phrases.size(); ++number) {
+    if (!index->phrases[number].empty()) add_to_trie(index, number);
+  }
+  add_fallbacks(index);
+}
+
+void phrase_index_scan(const PhraseIndex& index, const std::string& text,
+                       std::vector<PhraseMatch>* matches) {
+  if (index.phrase_ending.empty()) return;
+  uint32_t state = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    state = index.next[state * index.class_count +
+                       index.byte_class[static_cast<unsigned char>(text[i])]];
+    uint32_t found = index.phrase_ending[state] >= 0 ? state : index.shorter_match[state];
+    while (found != 0) {
+      uint32_t number = static_cast<uint32_t>(index.phrase_ending[found]);
+      const std::string& phrase = index.phrases[number];
+      size_t start = i + 1 - phrase.size();
+      if (on_word_boundaries(text, phrase, start))
+        matches->push_back(PhraseMatch{number, static_cast<uint32_t>(start)});
+      found = index.shorter_match[found];
+    }
+  }
+}
