@@ -132,9 +132,14 @@ size_t judge_number(const std::string& text, size_t pos, bool money_sign, size_t
 void scan_number_cues(const std::string& words, std::vector<NumberCueMark>* marks) {
   size_t i = 0;
   while (i < words.size()) {
-    size_t sign = matched_prefix(words, i, kCurrencySigns);
-    if (!sign && (i == 0 || !is_letter(words[i - 1])))
+    char c = words[i];
+    // Only these bytes can start a currency sign, and a code starts a word.
+    size_t sign = 0;
+    if (c == '\xC2' || c == '$' || c == '\xE2') {
+      sign = matched_prefix(words, i, kCurrencySigns);
+    } else if ((c == 'u' || c == 'g' || c == 'e') && (i == 0 || !is_letter(words[i - 1]))) {
       sign = matched_prefix(words, i, kCurrencyCodes);
+    }
     if (sign) {
       size_t digits = i + sign;
       if (digits < words.size() && words[digits] == ' ') ++digits;

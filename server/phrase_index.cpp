@@ -21,30 +21,34 @@ void assign_byte_classes(PhraseIndex* index) {
   index->class_count = count;
 }
 
-uint32_t add_state(PhraseIndex* index) {
+uint16_t add_state(PhraseIndex* index) {
   index->next.resize(index->next.size() + index->class_count, 0);
   index->phrase_ending.push_back(-1);
   index->shorter_match.push_back(0);
-  return static_cast<uint32_t>(index->phrase_ending.size() - 1);
+  return static_cast<uint16_t>(index->phrase_ending.size() - 1);
 }
 
-void add_to_trie(PhraseIndex* index, uint32_t number) {
+// False when the phrase would take the automaton past its size.
+bool add_to_trie(PhraseIndex* index, uint32_t number) {
+  const std::string& phrase = index->phrases[number];
+  if (index->phrase_ending.size() + phrase.size() > kMaxPhraseStates + 1) return false;
   uint32_t state = 0;
-  for (char c : index->phrases[number]) {
+  for (char c : phrase) {
     size_t slot = state * index->class_count + index->byte_class[static_cast<unsigned char>(c)];
     if (index->next[slot] == 0) {
-      uint32_t created = add_state(index);
+      uint16_t created = add_state(index);
       index->next[slot] = created;
     }
     state = index->next[slot];
   }
   index->phrase_ending[state] = static_cast<int32_t>(number);
+  return true;
 }
 
 // Breadth first, so a state's fallback is complete before its children use it.
 void add_fallbacks(PhraseIndex* index) {
   const uint32_t classes = index->class_count;
-  std::vector<uint32_t> fallback(index->phrase_ending.size(), 0);
+  std::vector<uint16_t> fallback(index->phrase_ending.size(), 0);
   std::deque<uint32_t> queue;
   for (uint32_t c = 0; c < classes; ++c) {
     if (index->next[c] != 0) queue.push_back(index->next[c]);
@@ -53,8 +57,8 @@ void add_fallbacks(PhraseIndex* index) {
     uint32_t state = queue.front();
     queue.pop_front();
     for (uint32_t c = 0; c < classes; ++c) {
-      uint32_t& slot = index->next[state * classes + c];
-      uint32_t via_fallback = index->next[fallback[state] * classes + c];
+      uint16_t& slot = index->next[state * classes + c];
+      uint16_t via_fallback = index->next[fallback[state] * classes + c];
       if (slot == 0) {
         slot = via_fallback;
         continue;
@@ -81,8 +85,6 @@ bool on_word_boundaries(const std::string& text, const std::string& phrase, size
 
 } // namespace
 
-bool is_word_byte(unsigned char c) { return is_ascii_word_byte(c) || c >= 0x80; }
-
 uint32_t phrase_index_add(PhraseIndex* index, const std::string& phrase) {
   auto found = index->numbers.find(phrase);
   if (found != index->numbers.end()) return found->second;
@@ -98,20 +100,27 @@ void phrase_index_build(PhraseIndex* index) {
   index->phrase_ending.clear();
   index->shorter_match.clear();
   add_state(index);
+  index->complete = true;
   for (uint32_t number = 0; number < index->phrases.size(); ++number) {
-    if (!index->phrases[number].empty()) add_to_trie(index, number);
+    if (!index->phrases[number].empty() && !add_to_trie(index, number)) index->complete = false;
   }
   add_fallbacks(index);
+  index->first_match.resize(index->phrase_ending.size());
+  for (size_t state = 0; state < index->phrase_ending.size(); ++state)
+    index->first_match[state] = index->phrase_ending[state] >= 0 ? static_cast<uint16_t>(state)
+                                                                 : index->shorter_match[state];
 }
 
 void phrase_index_scan(const PhraseIndex& index, const std::string& text,
                        std::vector<PhraseMatch>* matches) {
   if (index.phrase_ending.empty()) return;
+  const uint16_t* next = index.next.data();
+  const uint16_t* first_match = index.first_match.data();
+  const size_t classes = index.class_count;
   uint32_t state = 0;
   for (size_t i = 0; i < text.size(); ++i) {
-    state = index.next[state * index.class_count +
-                       index.byte_class[static_cast<unsigned char>(text[i])]];
-    uint32_t found = index.phrase_ending[state] >= 0 ? state : index.shorter_match[state];
+    state = next[state * classes + index.byte_class[static_cast<unsigned char>(text[i])]];
+    uint32_t found = first_match[state];
     while (found != 0) {
       uint32_t number = static_cast<uint32_t>(index.phrase_ending[found]);
       const std::string& phrase = index.phrases[number];

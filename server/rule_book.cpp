@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "brand_domains.h"
 #include "number_cues.h"
 #include "scam_talk.h"
 #include "text_context.h"
@@ -53,6 +54,10 @@ RuleBook build_rule_book() {
     for (size_t g = 0; g < family[f]->group_count; ++g)
       add_phrases(&book.index, family[f]->groups[g].cues);
   }
+  size_t brands = 0;
+  const Brand* brand = brand_table(&brands);
+  for (size_t b = 0; b < brands; ++b)
+    add_phrases(&book.index, brand[b].mentions);
   add_phrases(&book.index, scam_naming_phrases());
   add_phrases(&book.index, scam_talk_phrases());
   phrase_index_build(&book.index);
@@ -70,6 +75,8 @@ RuleBook build_rule_book() {
             GroupRef{static_cast<uint16_t>(f), static_cast<uint16_t>(g)});
     }
   }
+  for (size_t b = 0; b < brands; ++b)
+    book.brand_mentions.push_back(compile(book, brand[b].mentions));
   book.scam_naming = compile(book, scam_naming_phrases());
   book.scam_talk = compile(book, scam_talk_phrases());
   return book;
@@ -101,9 +108,11 @@ MessageScan scan_message(const RuleBook& book, const std::string& words) {
   std::stable_sort(scan.seen.begin(), scan.seen.end(),
                    [](const CueSeen& a, const CueSeen& b) { return a.start < b.start; });
 
+  scan.anywhere.assign(book.cue_count, 0);
   scan.unquoted.assign(book.cue_count, 0);
   scan.plain.assign(book.cue_count, 0);
   for (const CueSeen& seen : scan.seen) {
+    scan.anywhere[seen.cue] = 1;
     if (seen.quoted) continue;
     scan.unquoted[seen.cue] = 1;
     if (!seen.negated) scan.plain[seen.cue] = 1;
@@ -117,4 +126,15 @@ bool list_seen(const MessageScan& scan, const CueList& list, bool honour_negatio
     if (found[cue]) return true;
   }
   return false;
+}
+
+std::vector<bool> brands_named(const RuleBook& book, const MessageScan& scan) {
+  std::vector<bool> named;
+  for (const CueList& mentions : book.brand_mentions) {
+    bool found = false;
+    for (uint32_t cue : mentions.cues)
+      found = found || scan.anywhere[cue];
+    named.push_back(found);
+  }
+  return named;
 }

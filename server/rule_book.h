@@ -32,6 +32,7 @@ struct RuleBook {
   std::vector<CueList> phrase_any_of;  // per phrase rule
   std::vector<CueList> phrase_with_of; // per phrase rule; empty when it has none
   std::vector<std::vector<GroupRef>> groups_of_cue;
+  std::vector<CueList> brand_mentions; // per brand of brand_table
   CueList scam_naming;
   CueList scam_talk;
 };
@@ -40,7 +41,8 @@ const RuleBook& rule_book();
 
 struct MessageScan {
   std::vector<CueSeen> seen; // in order of start
-  // Per cue: found at least once unquoted, and unquoted and not negated.
+  // Per cue: found at all, found unquoted, and found unquoted and not negated.
+  std::vector<uint8_t> anywhere;
   std::vector<uint8_t> unquoted;
   std::vector<uint8_t> plain;
 };
@@ -50,3 +52,6 @@ MessageScan scan_message(const RuleBook& book, const std::string& words);
 // True when one cue of the list was found; `honour_negation` counts only
 // occurrences without a negation before them.
 bool list_seen(const MessageScan& scan, const CueList& list, bool honour_negation);
+
+// Per brand of brand_table: whether the message names it anywhere.
+std::vector<bool> brands_named(const RuleBook& book, const MessageScan& scan);

@@ -22,8 +22,24 @@ bool is_sentence_break(const std::string& text, size_t pos) {
   return c == '.' && (pos + 1 >= text.size() || text[pos + 1] == ' ');
 }
 
+struct FirstBytes {
+  bool has[256];
+};
+
+constexpr FirstBytes first_bytes_of(const char* const* words) {
+  FirstBytes set{};
+  for (const char* const* word = words; *word; ++word)
+    set.has[static_cast<unsigned char>((*word)[0])] = true;
+  return set;
+}
+
+// Most words cannot be a negation; their first byte says so at once.
+constexpr FirstBytes kNegationStarts = first_bytes_of(kNegations);
+
 bool negation_word_at(const std::string& text, size_t pos) {
+  if (!kNegationStarts.has[static_cast<unsigned char>(text[pos])]) return false;
   for (const char* const* word = kNegations; *word; ++word) {
+    if (text[pos] != (*word)[0]) continue;
     size_t len = std::strlen(*word);
     if (text.compare(pos, len, *word) != 0) continue;
     if (pos + len < text.size() && is_word_byte(static_cast<unsigned char>(text[pos + len])))
