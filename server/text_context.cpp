@@ -8,10 +8,10 @@ namespace {
 
 // Warnings work like negations: "beware of anyone offering a pension
 // review" offers nothing.
-const char* const kNegations[] = {"never",     "not",        "don't",       "dont",    "won't",
-                                  "wont",      "no one",     "nobody",      "cannot",  "can't",
-                                  "nor",       "beware",     "wary",        "careful", "watch out",
-                                  "if anyone", "if someone", "if somebody", nullptr};
+constexpr const char* kNegations[] = {
+    "never",     "not",       "don't",      "dont",        "won't",  "wont", "no one",
+    "nobody",    "cannot",    "can't",      "nor",         "beware", "wary", "careful",
+    "watch out", "if anyone", "if someone", "if somebody", nullptr};
 
 // A quotation longer than this is more likely two stray quote marks.
 const size_t kLongestQuote = 300;
