@@ -570,7 +570,7 @@ const PhraseRule kRules[] = {
      "It asks you to transfer money or give bank account details.",
      "Never move money because a message or caller tells you to. Check with your bank on 159 "
      "first."},
-    {"threats", 20, kThreats, nullptr, false, false,
+    {"threats", 20, kThreats, nullptr, true, false,
      "It threatens arrest, fines or a closed account to frighten you into acting.",
      "Real organisations do not threaten you by text. Take your time and check."},
     {"whatsapp_move", 15, kWhatsApp, nullptr, true, false,

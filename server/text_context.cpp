@@ -55,8 +55,10 @@ bool word_is(const std::string& text, size_t pos, const char* word) {
          (pos + len >= text.size() || !is_word_byte(static_cast<unsigned char>(text[pos + len])));
 }
 
-// A negation inside "if ... not ...," belongs to the condition, and the
-// comma ends it: in "if this was not you, call us" the call is asked for.
+// A negation inside an "if" clause belongs to the condition, not to what
+// follows: "if this was not you, call us" and "if you do not pay today your
+// account will be suspended" both still ask and threaten. The clause ends at
+// its comma.
 void mark_negations(const std::string& text, TextContext* context) {
   context->negation_start.assign(text.size() + 1, -1);
   int32_t latest = -1;
@@ -69,12 +71,9 @@ void mark_negations(const std::string& text, TextContext* context) {
     if (word_starts) {
       if (sentence_starts) conditional = word_is(text, i, "if") || word_is(text, i, "unless");
       sentence_starts = false;
-      if (negation_word_at(text, i)) latest = static_cast<int32_t>(i);
+      if (!conditional && negation_word_at(text, i)) latest = static_cast<int32_t>(i);
     }
-    if (text[i] == ',' && conditional) {
-      latest = -1;
-      conditional = false;
-    }
+    if (text[i] == ',') conditional = false;
     if (is_sentence_break(text, i)) {
       latest = -1;
       sentence_starts = true;
