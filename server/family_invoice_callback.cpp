@@ -42,25 +42,11 @@ const char* const kCharges[] = {"has been charged",
                                 "total charged",
                                 nullptr};
 const char* const kAmounts[] = {"<amount>", nullptr};
-const char* const kCallbacks[] = {"call",
-                                  "call us",
-                                  "call our",
-                                  "contact our",
-                                  "reach our",
-                                  "helpline",
-                                  "toll-free",
-                                  "toll free",
-                                  "billing desk",
-                                  "billing support",
-                                  "refund department",
-                                  "cancellation team",
-                                  "customer care",
-                                  "support on",
-                                  "support line",
-                                  "press 1",
-                                  "<phone number>",
-                                  "ring",
-                                  nullptr};
+// Asking you to phone, not naming a department: "Customer Care" signing off
+// a genuine email asks for no call.
+const char* const kCallbacks[] = {"call",      "call us",        "call our",  "contact our",
+                                  "reach our", "toll-free",      "toll free", "press 1",
+                                  "ring",      "<phone number>", nullptr};
 const char* const kNotYous[] = {"if you did not",
                                 "if you didn't",
                                 "did not authorise",
