@@ -64,16 +64,26 @@ void mark_negations(const std::string& text, TextContext* context) {
   int32_t latest = -1;
   bool sentence_starts = true;
   bool conditional = false;
+  bool warning_clause = false;
   for (size_t i = 0; i < text.size(); ++i) {
     context->negation_start[i] = latest;
     bool word_starts = is_word_byte(static_cast<unsigned char>(text[i])) &&
                        (i == 0 || !is_word_byte(static_cast<unsigned char>(text[i - 1])));
     if (word_starts) {
-      if (sentence_starts) conditional = word_is(text, i, "if") || word_is(text, i, "unless");
+      if (sentence_starts) {
+        conditional = word_is(text, i, "if") || word_is(text, i, "unless");
+        // "If anyone offers you ..." is a warning over its clause.
+        warning_clause = conditional && negation_word_at(text, i);
+        if (warning_clause) conditional = false;
+      }
       sentence_starts = false;
       if (!conditional && negation_word_at(text, i)) latest = static_cast<int32_t>(i);
     }
-    if (text[i] == ',') conditional = false;
+    if (text[i] == ',') {
+      if (warning_clause) latest = -1;
+      conditional = false;
+      warning_clause = false;
+    }
     if (is_sentence_break(text, i)) {
       latest = -1;
       sentence_starts = true;

@@ -76,6 +76,13 @@ TEST(ScamTextContext, NegationReachesAcrossTheSentenceOnly) {
   TextContext context = read_text_context(text);
   EXPECT_TRUE(negated_at(context, static_cast<uint32_t>(text.find("pin"))));
   EXPECT_FALSE(negated_at(context, static_cast<uint32_t>(text.rfind("pin"))));
+  std::string warning = "if anyone asks for your pin, send them your pin";
+  TextContext warned = read_text_context(warning);
+  EXPECT_TRUE(negated_at(warned, static_cast<uint32_t>(warning.find("pin"))));
+  EXPECT_FALSE(negated_at(warned, static_cast<uint32_t>(warning.rfind("pin")))) << "ends at comma";
+  std::string condition = "if this was not you, send your pin";
+  EXPECT_FALSE(
+      negated_at(read_text_context(condition), static_cast<uint32_t>(condition.find("send"))));
   std::string far = "not " + std::string(kNegationReach, 'x') + " pin";
   EXPECT_FALSE(negated_at(read_text_context(far), static_cast<uint32_t>(far.find("pin"))));
 }

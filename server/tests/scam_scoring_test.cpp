@@ -50,6 +50,8 @@ TEST(ScamNegation, WarningsWorkLikeNegations) {
   ScamAssessment warned = judge("Beware of anyone offering to unlock your pension early.");
   ScamAssessment offered = judge("We can unlock your pension early. Call now for a free review.");
   EXPECT_FALSE(assessment_has_rule(warned, "pension_unlock"));
+  EXPECT_FALSE(assessment_has_rule(judge("If anyone offers to unlock your pension early, hang up."),
+                                   "pension_unlock"));
   EXPECT_TRUE(assessment_has_rule(offered, "pension_unlock"));
 }
 
