@@ -4,11 +4,21 @@
 
 namespace {
 
-bool is_split_byte(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '<' ||
-         c == '>' || c == '"' || c == '(' || c == ')' || c == '[' || c == ']' || c == '{' ||
-         c == '}' || c == '|' || c == '`' || c == '^';
+// Bytes that end a link: blanks, brackets and quotes.
+struct ByteSet {
+  bool has[256];
+};
+
+constexpr ByteSet make_byte_set(const char* bytes) {
+  ByteSet set{};
+  for (const char* p = bytes; *p; ++p)
+    set.has[static_cast<unsigned char>(*p)] = true;
+  return set;
 }
+
+constexpr ByteSet kSplitBytes = make_byte_set(" \t\r\n\v\f<>\"()[]{}|`^");
+
+bool is_split_byte(char c) { return kSplitBytes.has[static_cast<unsigned char>(c)]; }
 
 bool is_trailing_punctuation(char c) {
   return c == '.' || c == ',' || c == ';' || c == ':' || c == '!' || c == '?' || c == '\'' ||
@@ -124,6 +134,9 @@ std::vector<MessageLink> extract_links(const std::string& message, const PublicS
     while (end > start && is_trailing_punctuation(message[end - 1]))
       --end;
     if (end == start) continue;
+    // Every link has a dot or a scheme's colon; most words have neither.
+    const char* span = message.data() + start;
+    if (!std::memchr(span, '.', end - start) && !std::memchr(span, ':', end - start)) continue;
     MessageLink link;
     link.start = start;
     link.length = end - start;

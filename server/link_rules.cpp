@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "brand_domains.h"
-#include "text_scan.h"
 
 namespace {
 
@@ -119,13 +118,13 @@ void judge_link_itself(const MessageLink& link, const PublicSuffixList& psl,
 }
 
 // A message that names a brand but links somewhere that brand does not own.
-void judge_claimed_brand(const std::vector<MessageLink>& links, const std::string& words,
+void judge_claimed_brand(const std::vector<MessageLink>& links, const std::vector<bool>& named,
                          const PublicSuffixList& psl, std::vector<RuleHit>* hits) {
   size_t count = 0;
   const Brand* table = brand_table(&count);
-  for (size_t i = 0; i < count; ++i) {
+  for (size_t i = 0; i < count && i < named.size(); ++i) {
     const Brand& brand = table[i];
-    if (!any_phrase_present(words, brand.mentions, false)) continue;
+    if (!named[i]) continue;
     for (const MessageLink& link : links) {
       if (host_is_official_for_any_brand(link.host)) continue;
       add_hit(hits, "claimed_brand_other_link", 20,
@@ -140,11 +139,11 @@ void judge_claimed_brand(const std::vector<MessageLink>& links, const std::strin
 
 } // namespace
 
-void collect_link_hits(const std::vector<MessageLink>& links, const std::string& words,
+void collect_link_hits(const std::vector<MessageLink>& links, const std::vector<bool>& brands_named,
                        const PublicSuffixList& psl, std::vector<RuleHit>* hits) {
   for (const MessageLink& link : links)
     judge_link_itself(link, psl, hits);
-  judge_claimed_brand(links, words, psl, hits);
+  judge_claimed_brand(links, brands_named, psl, hits);
 }
 
 bool has_unknown_link(const std::vector<MessageLink>& links) {

@@ -8,9 +8,9 @@
 #include "public_suffix.h"
 #include "rule_hit.h"
 
-// `words` is the normalised message with its links blanked out; it is where
-// brand names are looked for. Each rule is added at most once.
-void collect_link_hits(const std::vector<MessageLink>& links, const std::string& words,
+// `brands_named` says, per brand of brand_table, whether the message (with
+// its links blanked out) names it. Each rule is added at most once.
+void collect_link_hits(const std::vector<MessageLink>& links, const std::vector<bool>& brands_named,
                        const PublicSuffixList& psl, std::vector<RuleHit>* hits);
 
 // True when a link goes to a site that none of the known brands owns.

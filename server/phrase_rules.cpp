@@ -123,10 +123,17 @@ const char* const kMoneyTransfer[] = {"transfer the money",
                                       "courier to collect",
                                       nullptr};
 
-const char* const kGiftCardsCrypto[] = {
-    "gift card",     "gift cards", "itunes card", "itunes voucher", "google play card",
-    "steam card",    "bitcoin",    "crypto",      "cryptocurrency", "usdt",
-    "western union", "moneygram",  nullptr};
+const char* const kGiftCardsCrypto[] = {"gift card",      "gift cards",       "itunes card",
+                                        "itunes voucher", "google play card", "google play cards",
+                                        "itunes cards",   "steam cards",      "steam card",
+                                        "bitcoin",        "crypto",           "cryptocurrency",
+                                        "usdt",           "western union",    "moneygram",
+                                        nullptr};
+
+// Paying in these, not naming them: "Bitcoin has gone up" asks for nothing.
+const char* const kPaymentAsk[] = {"pay", "paid",     "payable in", "payment in", "codes",
+                                   "buy", "purchase", "transfer",   "send",       "wallet",
+                                   "fee", "deposit",  nullptr};
 
 const char* const kSecrecy[] = {"don't tell",
                                 "do not tell",
@@ -186,10 +193,10 @@ const char* const kParcelStory[] = {
     "arrange a redelivery",     "book a redelivery",   nullptr};
 
 const char* const kHmrc[] = {"hmrc", "hm revenue", "tax refund", "tax rebate", nullptr};
-const char* const kHmrcStory[] = {"refund", "rebate",      "penalty",     "fine",
-                                  "owe",    "outstanding", "arrest",      "legal action",
-                                  "claim",  "overpaid",    "unpaid",      "underpaid",
-                                  "debt",   "owed",        "entitled to", nullptr};
+// Not "refund" itself: "tax refund" would then be its own story.
+const char* const kHmrcStory[] = {
+    "penalty",  "fine",   "owe",       "outstanding", "arrest", "legal action", "claim",
+    "overpaid", "unpaid", "underpaid", "debt",        "owed",   "entitled to",  nullptr};
 
 const char* const kDvla[] = {"dvla", "vehicle tax", "car tax", nullptr};
 const char* const kDvlaStory[] = {"refund", "fine",         "penalty",     "suspend", "suspended",
@@ -211,8 +218,8 @@ const char* const kEnergy[] = {"energy rebate",
                                "winter fuel payment",
                                "warm home discount",
                                nullptr};
-const char* const kEnergyStory[] = {"claim", "apply", "eligible", "entitled", "register",
-                                    "click", "link",  "details",  "visit",    nullptr};
+const char* const kEnergyStory[] = {"claim", "apply",   "register", "click",
+                                    "link",  "details", "visit",    nullptr};
 
 const char* const kTvLicence[] = {"tv licence", "tv licensing", "tv license", "television licence",
                                   nullptr};
@@ -387,11 +394,14 @@ const char* const kTechSupport[] = {"your computer has a virus",
                                     "your device is infected",
                                     "virus detected",
                                     "viruses detected",
-                                    "your router",
+                                    "your router has been",
+                                    "your router is",
                                     "ip address has been",
                                     "internet will be disconnected",
                                     "internet will be cut off",
                                     "broadband will be disconnected",
+                                    "disconnect your broadband",
+                                    "disconnect your internet",
                                     "microsoft support",
                                     "microsoft technician",
                                     "windows support",
@@ -400,7 +410,7 @@ const char* const kTechSupport[] = {"your computer has a virus",
 
 const char* const kRenewal[] = {"norton",     "mcafee",           "geek squad",      "auto-renew",
                                 "auto renew", "has been renewed", "will be renewed", nullptr};
-const char* const kRenewalStory[] = {"£", "call", "cancel", "refund", nullptr};
+const char* const kRenewalStory[] = {"call", "cancel", "refund", nullptr};
 
 const char* const kInvestment[] = {"guaranteed return",
                                    "guaranteed returns",
@@ -469,7 +479,7 @@ const PhraseRule kRules[] = {
     {"pin_request", 35, kPin, nullptr, true, false,
      "It asks for your PIN. No bank or company will ever ask you for it.",
      "Never give your PIN to anyone. If you already did, call your bank on 159 straight away."},
-    {"gift_cards_crypto", 35, kGiftCardsCrypto, nullptr, true, false,
+    {"gift_cards_crypto", 35, kGiftCardsCrypto, kPaymentAsk, true, false,
      "It asks for payment in gift cards, cryptocurrency or a money-transfer service, which cannot "
      "be traced "
      "or refunded.",
@@ -521,7 +531,7 @@ const PhraseRule kRules[] = {
     {"parcel_story", 30, kParcelStory, nullptr, true, true,
      "It says a parcel could not be delivered and sends you to a website no courier owns.",
      "Track parcels only on the courier's own website or app."},
-    {"prize", 30, kPrize, nullptr, true, false,
+    {"prize", 15, kPrize, nullptr, true, false,
      "It says you have won a prize or been selected for a reward.",
      "You cannot win a prize you never entered. Do not pay a fee or give details to claim it."},
     {"investment", 30, kInvestment, nullptr, true, false,
@@ -560,7 +570,7 @@ const PhraseRule kRules[] = {
      "It asks you to transfer money or give bank account details.",
      "Never move money because a message or caller tells you to. Check with your bank on 159 "
      "first."},
-    {"threats", 20, kThreats, nullptr, false, false,
+    {"threats", 20, kThreats, nullptr, true, false,
      "It threatens arrest, fines or a closed account to frighten you into acting.",
      "Real organisations do not threaten you by text. Take your time and check."},
     {"whatsapp_move", 15, kWhatsApp, nullptr, true, false,

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
+#include "family_match.h"
+#include "length_fairness.h"
 #include "link_extract.h"
 #include "link_rules.h"
-#include "phrase_rules.h"
+#include "rule_book.h"
+#include "scam_talk.h"
 #include "text_scan.h"
 
 namespace {
@@ -24,17 +27,73 @@ const char* const kSafeAdviceTail = "Stay careful: never share PINs, passwords o
                                     "and check anything unexpected with the "
                                     "company directly.";
 
-void collect_phrase_hits(const std::string& words, bool unknown_link, std::vector<RuleHit>* hits) {
+// How the wording rules are weighed for this message.
+struct WordingScale {
+  size_t message_bytes;
+  int scam_talk; // points, scam_talk.h
+};
+
+// A message that talks about scams (a news report, a bank's warning) counts
+// half of each wording rule and its wording alone never reaches SCAM; one
+// that is mostly about scams counts a quarter and never reaches CAUTION.
+int softened(int weight, int scam_talk) {
+  if (scam_talk >= kScamTalkMostly) return weight / 4;
+  return scam_talk >= kScamTalkSome ? weight / 2 : weight;
+}
+
+int wording_ceiling(int scam_talk) {
+  if (scam_talk >= kScamTalkMostly) return kCautionThreshold - 1;
+  return scam_talk >= kScamTalkSome ? kScamThreshold - 1 : 100;
+}
+
+int scam_talk_points(const RuleBook& book, const MessageScan& scan) {
+  int points = 0;
+  for (uint32_t cue : book.scam_naming.cues)
+    points += 2 * scan.plain[cue];
+  for (uint32_t cue : book.scam_talk.cues)
+    points += scan.plain[cue];
+  return points;
+}
+
+void collect_phrase_hits(const RuleBook& book, const MessageScan& scan, bool unknown_link,
+                         const WordingScale& scale, std::vector<RuleHit>* hits) {
   size_t count = 0;
   const PhraseRule* rules = phrase_rule_table(&count);
   for (size_t i = 0; i < count; ++i) {
     const PhraseRule& rule = rules[i];
     if (rule.needs_unknown_link && !unknown_link) continue;
-    if (!any_phrase_present(words, rule.any_of, rule.honour_negation)) continue;
-    if (rule.with_any_of && !any_phrase_present(words, rule.with_any_of, rule.honour_negation))
+    if (!list_seen(scan, book.phrase_any_of[i], rule.honour_negation)) continue;
+    if (rule.with_any_of && !list_seen(scan, book.phrase_with_of[i], rule.honour_negation))
       continue;
-    hits->push_back(RuleHit{rule.id, rule.weight, rule.reason, rule.advice});
+    int weight = softened(length_fair_weight(rule.weight, scale.message_bytes), scale.scam_talk);
+    if (weight > 0) hits->push_back(RuleHit{rule.id, weight, rule.reason, rule.advice});
   }
+}
+
+// Families that speak of scams themselves go to `unsoftened`, unless the
+// message is mostly about scams.
+void collect_family_hits(const RuleBook& book, const MessageScan& scan, const WordingScale& scale,
+                         std::vector<RuleHit>* hits, std::vector<RuleHit>* unsoftened) {
+  size_t count = 0;
+  const FamilyRule* const* families = family_rule_table(&count);
+  std::vector<int> weights = family_weights(book, scan);
+  for (size_t f = 0; f < count; ++f) {
+    const FamilyRule& family = *families[f];
+    if (weights[f] == 0) continue;
+    if (family.speaks_of_scams && scale.scam_talk < kScamTalkMostly) {
+      unsoftened->push_back(RuleHit{family.id, weights[f], family.reason, family.advice});
+      continue;
+    }
+    int weight = softened(weights[f], scale.scam_talk);
+    if (weight > 0) hits->push_back(RuleHit{family.id, weight, family.reason, family.advice});
+  }
+}
+
+int total_weight(const std::vector<RuleHit>& hits) {
+  int total = 0;
+  for (const RuleHit& hit : hits)
+    total += hit.weight;
+  return total;
 }
 
 } // namespace
@@ -43,16 +102,23 @@ ScamAssessment assess_message(const std::string& message, const PublicSuffixList
   ScamAssessment result;
   std::vector<MessageLink> links = extract_links(message, psl);
   std::string words = normalise_for_rules(blank_out_links(message, links));
+  const RuleBook& book = rule_book();
+  MessageScan scan = scan_message(book, words);
 
-  collect_phrase_hits(words, has_unknown_link(links), &result.hits);
-  collect_link_hits(links, words, psl, &result.hits);
+  WordingScale scale{message.size(), scam_talk_points(book, scan)};
+  std::vector<RuleHit> wording;
+  std::vector<RuleHit> unsoftened;
+  collect_phrase_hits(book, scan, has_unknown_link(links), scale, &wording);
+  collect_family_hits(book, scan, scale, &wording, &unsoftened);
+  collect_link_hits(links, brands_named(book, scan), psl, &unsoftened);
+  int total =
+      std::min(total_weight(wording), wording_ceiling(scale.scam_talk)) + total_weight(unsoftened);
+  result.score = std::min(total, 100);
+
+  result.hits = wording;
+  result.hits.insert(result.hits.end(), unsoftened.begin(), unsoftened.end());
   std::stable_sort(result.hits.begin(), result.hits.end(),
                    [](const RuleHit& a, const RuleHit& b) { return a.weight > b.weight; });
-
-  int total = 0;
-  for (const RuleHit& hit : result.hits)
-    total += hit.weight;
-  result.score = std::min(total, 100);
 
   const char* tail = kSafeAdviceTail;
   if (result.score >= kScamThreshold) {

@@ -69,11 +69,14 @@ std::string normalise_for_rules(const std::string& raw) {
     char c = raw[i];
     char mapped = 0;
     size_t used = 1;
-    for (const Replacement& r : kReplacements) {
-      if (starts_with_at(raw, i, r.from)) {
-        mapped = r.to;
-        used = std::strlen(r.from);
-        break;
+    // Every replacement starts with one of these two bytes.
+    if (c == '\xE2' || c == '\xC2') {
+      for (const Replacement& r : kReplacements) {
+        if (starts_with_at(raw, i, r.from)) {
+          mapped = r.to;
+          used = std::strlen(r.from);
+          break;
+        }
       }
     }
     if (!mapped) {

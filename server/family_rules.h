@@ -1,0 +1,43 @@
+#pragma once
+// Fraud families: each is known by several kinds of cue together, not by one
+// phrase. An advance-fee letter names a large sum, a dead stranger with no
+// next of kin, a share for you and a plea for secrecy; any one of those alone
+// is ordinary. A family counts the distinct cue groups found close together
+// in the message, and each group found adds its weight.
+#include <cstddef>
+#include <cstdint>
+
+struct CueGroup {
+  int weight;
+  // Phrases as in the phrase rules, or number cues by name ("<large sum>").
+  const char* const* cues;
+  // False for groups whose cues are negations themselves ("do not tell").
+  bool honour_negation;
+};
+
+const size_t kMaxCueGroups = 8;
+
+struct FamilyRule {
+  const char* id;
+  const CueGroup* groups;
+  size_t group_count;    // at most kMaxCueGroups
+  uint32_t required_all; // groups (bit i is group i) that must all be found
+  uint32_t required_any; // and, when not 0, at least one of these
+  int min_groups;        // distinct groups needed
+  int cap;               // the most the family adds
+  // Recovery offers speak of scams themselves, so a message that talks
+  // about scams is not softened for them.
+  bool speaks_of_scams;
+  const char* reason;
+  const char* advice;
+};
+
+// Cues of one family count together only within this many bytes, so that a
+// long message does not combine cues from unrelated parts.
+const uint32_t kFamilyWindow = 2000;
+
+const FamilyRule* const* family_rule_table(size_t* count);
+
+// The weight a family earns from the groups found together (bit i is group
+// i); 0 when the family's conditions are not met.
+int family_weight(const FamilyRule& rule, uint32_t groups_found);

@@ -1,0 +1,57 @@
+#pragma once
+// Every phrase of every rule (phrase rules, fraud families, talk about
+// scams) in one index, built once, and the scan of a message against it.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "family_rules.h"
+#include "phrase_index.h"
+#include "phrase_rules.h"
+
+// One cue found in a message: a phrase or a number cue.
+struct CueSeen {
+  uint32_t cue; // phrase number, or phrase count + NumberCue
+  uint32_t start;
+  bool negated;
+  bool quoted;
+};
+
+struct CueList {
+  std::vector<uint32_t> cues;
+};
+
+struct GroupRef {
+  uint16_t family;
+  uint16_t group;
+};
+
+struct RuleBook {
+  PhraseIndex index;
+  uint32_t cue_count;                  // phrases, then the number cues
+  std::vector<CueList> phrase_any_of;  // per phrase rule
+  std::vector<CueList> phrase_with_of; // per phrase rule; empty when it has none
+  std::vector<std::vector<GroupRef>> groups_of_cue;
+  std::vector<CueList> brand_mentions; // per brand of brand_table
+  CueList scam_naming;
+  CueList scam_talk;
+};
+
+const RuleBook& rule_book();
+
+struct MessageScan {
+  std::vector<CueSeen> seen; // in order of start
+  // Per cue: found at all, found unquoted, and found unquoted and not negated.
+  std::vector<uint8_t> anywhere;
+  std::vector<uint8_t> unquoted;
+  std::vector<uint8_t> plain;
+};
+
+MessageScan scan_message(const RuleBook& book, const std::string& words);
+
+// True when one cue of the list was found; `honour_negation` counts only
+// occurrences without a negation before them.
+bool list_seen(const MessageScan& scan, const CueList& list, bool honour_negation);
+
+// Per brand of brand_table: whether the message names it anywhere.
+std::vector<bool> brands_named(const RuleBook& book, const MessageScan& scan);

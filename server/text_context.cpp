@@ -1,0 +1,141 @@
+#include "text_context.h"
+
+#include <cstring>
+
+#include "phrase_index.h"
+
+namespace {
+
+// Warnings work like negations: "beware of anyone offering a pension
+// review" offers nothing.
+constexpr const char* kNegations[] = {
+    "never",     "not",       "don't",      "dont",        "won't",  "wont", "no one",
+    "nobody",    "cannot",    "can't",      "nor",         "beware", "wary", "careful",
+    "watch out", "if anyone", "if someone", "if somebody", nullptr};
+
+// A quotation longer than this is more likely two stray quote marks.
+const size_t kLongestQuote = 300;
+
+bool is_sentence_break(const std::string& text, size_t pos) {
+  char c = text[pos];
+  if (c == '!' || c == '?' || c == '\n' || c == ';') return true;
+  return c == '.' && (pos + 1 >= text.size() || text[pos + 1] == ' ');
+}
+
+struct FirstBytes {
+  bool has[256];
+};
+
+constexpr FirstBytes first_bytes_of(const char* const* words) {
+  FirstBytes set{};
+  for (const char* const* word = words; *word; ++word)
+    set.has[static_cast<unsigned char>((*word)[0])] = true;
+  return set;
+}
+
+// Most words cannot be a negation; their first byte says so at once.
+constexpr FirstBytes kNegationStarts = first_bytes_of(kNegations);
+
+bool negation_word_at(const std::string& text, size_t pos) {
+  if (!kNegationStarts.has[static_cast<unsigned char>(text[pos])]) return false;
+  for (const char* const* word = kNegations; *word; ++word) {
+    if (text[pos] != (*word)[0]) continue;
+    size_t len = std::strlen(*word);
+    if (text.compare(pos, len, *word) != 0) continue;
+    if (pos + len < text.size() && is_word_byte(static_cast<unsigned char>(text[pos + len])))
+      continue;
+    return true;
+  }
+  return false;
+}
+
+bool word_is(const std::string& text, size_t pos, const char* word) {
+  size_t len = std::strlen(word);
+  return text.compare(pos, len, word) == 0 &&
+         (pos + len >= text.size() || !is_word_byte(static_cast<unsigned char>(text[pos + len])));
+}
+
+// A negation inside an "if" clause belongs to the condition, not to what
+// follows: "if this was not you, call us" and "if you do not pay today your
+// account will be suspended" both still ask and threaten. The clause ends at
+// its comma.
+void mark_negations(const std::string& text, TextContext* context) {
+  context->negation_start.assign(text.size() + 1, -1);
+  int32_t latest = -1;
+  bool sentence_starts = true;
+  bool conditional = false;
+  bool warning_clause = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    context->negation_start[i] = latest;
+    bool word_starts = is_word_byte(static_cast<unsigned char>(text[i])) &&
+                       (i == 0 || !is_word_byte(static_cast<unsigned char>(text[i - 1])));
+    if (word_starts) {
+      if (sentence_starts) {
+        conditional = word_is(text, i, "if") || word_is(text, i, "unless");
+        // "If anyone offers you ..." is a warning over its clause.
+        warning_clause = conditional && negation_word_at(text, i);
+        if (warning_clause) conditional = false;
+      }
+      sentence_starts = false;
+      if (!conditional && negation_word_at(text, i)) latest = static_cast<int32_t>(i);
+    }
+    if (text[i] == ',') {
+      if (warning_clause) latest = -1;
+      conditional = false;
+      warning_clause = false;
+    }
+    if (is_sentence_break(text, i)) {
+      latest = -1;
+      sentence_starts = true;
+    }
+  }
+  context->negation_start[text.size()] = latest;
+}
+
+// Pairs the double quotes of one line in order; a pair too far apart is left
+// unmarked.
+void mark_quotes_in_line(const std::string& text, size_t begin, size_t end, TextContext* context) {
+  size_t first = begin;
+  while (first < end && text[first] == ' ')
+    ++first;
+  if (first < end && text[first] == '>') {
+    std::memset(&context->quoted[begin], 1, end - begin);
+    return;
+  }
+  size_t open = std::string::npos;
+  for (size_t i = begin; i < end; ++i) {
+    if (text[i] != '"') continue;
+    if (open == std::string::npos) {
+      open = i;
+      continue;
+    }
+    if (i - open <= kLongestQuote) std::memset(&context->quoted[open], 1, i - open + 1);
+    open = std::string::npos;
+  }
+}
+
+} // namespace
+
+TextContext read_text_context(const std::string& words) {
+  TextContext context;
+  mark_negations(words, &context);
+  context.quoted.assign(words.size() + 1, 0);
+  size_t line = 0;
+  while (line < words.size()) {
+    size_t end = words.find('\n', line);
+    if (end == std::string::npos) end = words.size();
+    mark_quotes_in_line(words, line, end, &context);
+    line = end + 1;
+  }
+  return context;
+}
+
+bool negated_at(const TextContext& context, uint32_t start) {
+  if (start >= context.negation_start.size()) return false;
+  int32_t negation = context.negation_start[start];
+  return negation >= 0 && start - static_cast<uint32_t>(negation) <= kNegationReach;
+}
+
+bool quoted_at(const TextContext& context, uint32_t start) {
+  return start < context.quoted.size() && context.quoted[start] != 0;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// What surrounds each place in a normalised message, worked out in one pass:
+// whether a negation ("never", "do not", ...) comes shortly before it in the
+// same sentence, and whether it is quoted. A phrase in either place is the
+// message talking about something, not asking for it: "we will never ask for
+// your PIN", or a newsletter quoting a scam's words.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TextContext {
+  // Per byte: where the latest negation word of the sentence so far starts,
+  // or -1. One more entry than the text has bytes.
+  std::vector<int32_t> negation_start;
+  // Per byte: 1 inside double quotes on one line, or on a line that starts
+  // with '>' (the quoted part of an email reply).
+  std::vector<uint8_t> quoted;
+};
+
+TextContext read_text_context(const std::string& words);
+
+// True when a negation starts in the same sentence, at most this many bytes
+// before `start`.
+const uint32_t kNegationReach = 60;
+bool negated_at(const TextContext& context, uint32_t start);
+
+bool quoted_at(const TextContext& context, uint32_t start);
