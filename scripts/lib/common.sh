@@ -12,9 +12,9 @@ PACKAGES=(
 
 log() { printf '\n==> %s\n' "$*"; }
 
-ensure_packages() {
+ensure_packages() { # [EXTRA_PACKAGE...]: also these, beyond PACKAGES
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "${PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0

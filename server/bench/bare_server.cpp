@@ -17,8 +17,9 @@ int main(int argc, char** argv) {
   server.set_keep_alive_timeout(5);
   server.new_task_queue = [] { return new httplib::ThreadPool(128); };
   server.Post("/callwarden_api.php", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content(R"({"ok":true,"authenticated":false,"entitled":false,"recent_blocked_count":0})",
-                    "application/json");
+    res.set_content(
+        R"({"ok":true,"authenticated":false,"entitled":false,"recent_blocked_count":0})",
+        "application/json");
   });
   int port = server.bind_to_any_port("127.0.0.1");
   std::printf("listening on https://127.0.0.1:%d\n", port);
