@@ -83,6 +83,7 @@ int parse_command_line(const std::vector<std::string>& args, CommandLine* out, s
   if (name == "set-guardian-pin") out->command = kCommandSetGuardianPin;
   if (name == "set-plan") out->command = kCommandSetPlan;
   if (name == "set-name") out->command = kCommandSetName;
+  if (name == "migrate-to") out->command = kCommandMigrateTo;
   if (out->command == kCommandNone) return fail(error, "Unknown command " + name + ".");
   if (!read_options(args, out, error)) return 0;
   if (out->data_dir.empty()) return fail(error, "--data DIR is required.");
@@ -94,6 +95,12 @@ int parse_command_line(const std::vector<std::string>& args, CommandLine* out, s
     if (out->request_log_secrets && !out->request_log)
       return fail(error, "--request-log-secrets needs --request-log.");
     if (out->suffix_file.empty()) out->suffix_file = PUBLIC_SUFFIX_DEFAULT_FILE;
+    return 1;
+  }
+  if (out->command == kCommandMigrateTo) {
+    if (out->database_url.empty()) return fail(error, "migrate-to needs --database URL.");
+    if (!out->values.empty())
+      return fail(error, "migrate-to takes no other words: " + out->values[0]);
     return 1;
   }
   if (out->values.size() != 2) return fail(error, name + " needs an identifier and one value.");
@@ -111,5 +118,6 @@ const char* usage_text() {
          "  olvex-service set-guardian-pin --data DIR IDENTIFIER 1234\n"
          "  olvex-service set-plan --data DIR IDENTIFIER \"Family plan\" --entitled 1\n"
          "  olvex-service set-name --data DIR IDENTIFIER \"Jane Smith\"\n"
+         "  olvex-service migrate-to --database postgresql://... --data DIR\n"
          "  (the account commands also take --database and --secret-key-file)\n";
 }

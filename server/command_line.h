@@ -4,6 +4,7 @@
 //   set-guardian-pin --data DIR IDENTIFIER PIN
 //   set-plan --data DIR IDENTIFIER PLAN --entitled 0|1
 //   set-name --data DIR IDENTIFIER NAME
+//   migrate-to --database URL --data DIR
 // Every command also takes --database URL and --secret-key-file FILE.
 #include <string>
 #include <vector>
@@ -19,7 +20,8 @@ enum ServiceCommand {
   kCommandServe,
   kCommandSetGuardianPin,
   kCommandSetPlan,
-  kCommandSetName
+  kCommandSetName,
+  kCommandMigrateTo
 };
 
 struct CommandLine {

@@ -75,8 +75,10 @@ void log_request(HttpsService* service, const httplib::Request& req) {
 }
 
 std::string client_of(HttpsService* service, const httplib::Request& req) {
-  return client_address(req.remote_addr, req.get_header_value("X-Forwarded-For"),
-                        service->options.trust_proxy);
+  // A balancer may add its own X-Forwarded-For line after the client's: the last one counts.
+  size_t lines = req.get_header_value_count("X-Forwarded-For");
+  std::string forwarded = lines ? req.get_header_value("X-Forwarded-For", lines - 1) : "";
+  return client_address(req.remote_addr, forwarded, service->options.trust_proxy);
 }
 
 // One line per request on stderr, for the operator: what was asked and how it went, never a

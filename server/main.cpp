@@ -10,6 +10,7 @@
 #include "admin_commands.h"
 #include "command_line.h"
 #include "https_service.h"
+#include "migrate_command.h"
 
 namespace {
 
@@ -75,5 +76,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (command.command == kCommandServe) return serve(command);
+  if (command.command == kCommandMigrateTo) return run_migrate_to(command);
   return run_admin_command(command);
 }

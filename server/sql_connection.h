@@ -3,24 +3,27 @@
 // once, with $1, $2... for its parameters, in SQL that both understand; a connection runs it.
 // Every cell comes back as text (NULL as empty text), which is all the store needs.
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
 enum SqlDialect { kSqlite, kPostgres };
 
+enum SqlParamKind { kSqlText, kSqlNumber, kSqlNull };
+
 struct SqlParam {
-  bool is_number;
+  SqlParamKind kind;
   int64_t number;
   std::string text;
 };
 
-inline SqlParam sql_number(int64_t value) { return SqlParam{true, value, std::string()}; }
-inline SqlParam sql_text(const std::string& value) { return SqlParam{false, 0, value}; }
+inline SqlParam sql_number(int64_t value) { return SqlParam{kSqlNumber, value, std::string()}; }
+inline SqlParam sql_text(const std::string& value) { return SqlParam{kSqlText, 0, value}; }
+inline SqlParam sql_null() { return SqlParam{kSqlNull, 0, std::string()}; }
 
 struct SqlRows {
   std::vector<std::vector<std::string>> rows;
-  int64_t changed = 0; // rows inserted, updated or deleted
+  std::vector<std::vector<bool>> nulls; // beside rows: which cells were NULL
+  int64_t changed = 0;                  // rows inserted, updated or deleted
 };
 
 class SqlConnection {
@@ -28,7 +31,7 @@ public:
   virtual ~SqlConnection() = default;
   virtual SqlDialect dialect() const = 0;
   // Runs one statement; rows it returns (SELECT, or RETURNING) go to `out`. 1 on success.
-  virtual int run(const char* sql, std::initializer_list<SqlParam> params, SqlRows* out) = 0;
+  virtual int run(const char* sql, const std::vector<SqlParam>& params, SqlRows* out) = 0;
   // Runs several statements without parameters, for the schema.
   virtual int run_script(const std::string& sql) = 0;
   // What the database said about the last failure, for the operator's log.

@@ -18,8 +18,9 @@ public:
 
   SqlDialect dialect() const override { return kSqlite; }
 
-  int run(const char* sql, std::initializer_list<SqlParam> params, SqlRows* out) override {
+  int run(const char* sql, const std::vector<SqlParam>& params, SqlRows* out) override {
     out->rows.clear();
+    out->nulls.clear();
     out->changed = 0;
     sqlite3_stmt* statement = prepared(sql);
     if (!statement) return 0;
@@ -30,8 +31,9 @@ public:
       std::snprintf(name, sizeof(name), "$%d", index);
       int at = sqlite3_bind_parameter_index(statement, name);
       if (at == 0) continue; // not used by this statement
-      int bound = param.is_number
-                      ? sqlite3_bind_int64(statement, at, param.number)
+      int bound = param.kind == kSqlNumber ? sqlite3_bind_int64(statement, at, param.number)
+                  : param.kind == kSqlNull
+                      ? sqlite3_bind_null(statement, at)
                       : sqlite3_bind_text(statement, at, param.text.data(),
                                           static_cast<int>(param.text.size()), SQLITE_TRANSIENT);
       if (bound != SQLITE_OK) return finish(statement, 0);
@@ -42,13 +44,16 @@ public:
       if (step == SQLITE_DONE) break;
       if (step != SQLITE_ROW) return finish(statement, 0);
       std::vector<std::string> row(static_cast<size_t>(columns));
+      std::vector<bool> nulls(static_cast<size_t>(columns));
       for (int c = 0; c < columns; ++c) {
         const unsigned char* text = sqlite3_column_text(statement, c);
+        nulls[c] = text == nullptr;
         if (text)
           row[c].assign(reinterpret_cast<const char*>(text),
                         static_cast<size_t>(sqlite3_column_bytes(statement, c)));
       }
       out->rows.push_back(std::move(row));
+      out->nulls.push_back(std::move(nulls));
     }
     out->changed = sqlite3_changes(db_);
     return finish(statement, 1);

@@ -20,7 +20,7 @@ int read_account(const SqlRows& rows, Account* out) {
   return 1;
 }
 
-int changed_one(ServiceStore* store, const char* sql, std::initializer_list<SqlParam> params) {
+int changed_one(ServiceStore* store, const char* sql, const std::vector<SqlParam>& params) {
   SqlRows rows;
   return store->sql->run(sql, params, &rows) && rows.changed == 1;
 }

@@ -1,10 +1,12 @@
 #include "store_pool.h"
 
+#include "sql_postgres.h"
 #include "sql_sqlite.h"
 
 std::unique_ptr<SqlConnection> store_connect(const StoreOptions& options, std::string* error) {
   if (options.database_url.empty()) return sqlite_connect(options.sqlite_file, error);
-  *error = "This olvex-service cannot reach " + options.database_url;
+  if (is_postgres_url(options.database_url)) return postgres_connect(options.database_url, error);
+  *error = "The database must be given as postgresql://... (or left out for the SQLite file).";
   return nullptr;
 }
 

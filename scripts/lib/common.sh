@@ -7,7 +7,7 @@ PACKAGES=(
   cmake g++ clang clang-tidy clang-format cppcheck googletest libgtest-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb imagemagick xdotool
   openssl libssl-dev libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev sqlite3 publicsuffix
-  iproute2 util-linux procps python3
+  iproute2 util-linux procps python3 postgresql libpq-dev haproxy
 )
 
 log() { printf '\n==> %s\n' "$*"; }
@@ -66,3 +66,32 @@ make_prefix() { # dir
 }
 
 stop_wine() { [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true; }
+
+# A throwaway PostgreSQL cluster for the service's tests and benchmarks: made in a fresh
+# folder, listening on 127.0.0.1 only, trusted without passwords, gone after stop_postgres.
+# Exports OLVEX_TEST_POSTGRES_URL (its database "postgres", user "olvex").
+start_postgres() {
+  local bin port
+  bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
+  [ -x "$bin/initdb" ] || { echo "PostgreSQL's initdb not found" >&2; return 1; }
+  # A folder of its own under /tmp: the postgres user cannot enter a root-only one.
+  PG_DIR=$(mktemp -d /tmp/olvex-postgres.XXXXXX) && chown postgres "$PG_DIR" || return 1
+  # initdb refuses to run as root; the package's postgres user can.
+  runuser -u postgres -- "$bin/initdb" -D "$PG_DIR/data" -A trust -U olvex > "$PG_DIR/initdb.log" 2>&1 ||
+    { cat "$PG_DIR/initdb.log" >&2; return 1; }
+  for port in $(seq 55432 55499); do
+    ss -ltn 2>/dev/null | grep -q ":$port " || break
+  done
+  runuser -u postgres -- "$bin/pg_ctl" -D "$PG_DIR/data" -l "$PG_DIR/log" -w start \
+    -o "-k $PG_DIR -c listen_addresses=127.0.0.1 -p $port -c max_connections=300" >/dev/null ||
+    { cat "$PG_DIR/log" >&2; return 1; }
+  PG_BIN=$bin
+  export OLVEX_TEST_POSTGRES_URL="postgresql://olvex@127.0.0.1:$port/postgres"
+}
+
+stop_postgres() {
+  [ -n "${PG_DIR:-}" ] && [ -d "$PG_DIR/data" ] || return 0
+  runuser -u postgres -- "$PG_BIN/pg_ctl" -D "$PG_DIR/data" -m fast -w stop >/dev/null 2>&1
+  rm -rf "$PG_DIR"
+  PG_DIR=
+}

@@ -45,6 +45,7 @@ protected:
   void open() {
     ContextOptions options;
     options.data_dir = dir_.path;
+    options.database_url = database_.url();
     options.suffix_file = PUBLIC_SUFFIX_DEFAULT_FILE;
     std::string error;
     ASSERT_TRUE(service_context_open(&context_, options, &error)) << error;
@@ -78,6 +79,7 @@ protected:
     return code;
   }
 
+  TestDatabase database_;
   TempDir dir_;
   ServiceContext context_;
 };

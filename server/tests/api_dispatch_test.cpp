@@ -18,6 +18,7 @@ protected:
     std::string error;
     ContextOptions options;
     options.data_dir = dir_.path;
+    options.database_url = database_.url();
     options.suffix_file = PUBLIC_SUFFIX_DEFAULT_FILE;
     ASSERT_TRUE(service_context_open(&context_, options, &error)) << error;
   }
@@ -29,6 +30,7 @@ protected:
     return handle_api_request(&context_, request, 1700000000);
   }
 
+  TestDatabase database_;
   TempDir dir_;
   ServiceContext context_;
 };

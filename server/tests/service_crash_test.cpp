@@ -49,7 +49,7 @@ void sign_in_and_report(int port, int worker, const std::string& outbox,
   client.set_read_timeout(5, 0);
   for (int person = 0; !*stop; ++person) {
     const std::string address = "10.0." + std::to_string(worker) + "." + std::to_string(person);
-    char mobile[16];
+    char mobile[24];
     std::snprintf(mobile, sizeof(mobile), "07700900%03d", worker * 200 + person % 200);
     nlohmann::json sent =
         post(&client, std::string(R"({"action":"send_pin","identifier":")") + mobile + "\"}", "",
@@ -80,6 +80,7 @@ void sign_in_and_report(int port, int worker, const std::string& outbox,
 }
 
 TEST(ServiceCrash, KilledMidBurstLosesNothingItAnswered) {
+  TestDatabase database;
   TempDir dir;
   const std::string data = dir.path + "/data";
   std::vector<std::string> args = serve_args(data);

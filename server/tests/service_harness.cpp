@@ -14,6 +14,7 @@
 #include "admin_commands.h"
 #include "command_line.h"
 #include "public_suffix.h"
+#include "sql_postgres.h"
 
 TempDir::TempDir() {
   char pattern[] = "/tmp/olvex_service_test_XXXXXX";
@@ -68,9 +69,70 @@ httplib::Headers program_headers(const std::string& token) {
 
 } // namespace
 
-DataStore::DataStore(const std::string& data_dir) {
+namespace {
+
+std::string g_database_url;
+int g_schema_serial = 0;
+
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// Runs one statement on the cluster's own database, outside any test's schema.
+bool run_on_cluster(const std::string& sql) {
+  std::string error;
+  std::unique_ptr<SqlConnection> admin =
+      postgres_connect(environment("OLVEX_TEST_POSTGRES_URL"), &error);
+  if (!admin) {
+    ADD_FAILURE() << error;
+    return false;
+  }
+  if (!admin->run_script(sql)) {
+    ADD_FAILURE() << sql << ": " << admin->last_error();
+    return false;
+  }
+  return true;
+}
+
+} // namespace
+
+bool testing_postgres() { return environment("OLVEX_TEST_STORE") == "postgres"; }
+
+TestDatabase::TestDatabase() {
+  if (!testing_postgres()) return;
+  const std::string base = environment("OLVEX_TEST_POSTGRES_URL");
+  ready_ = false;
+  if (base.empty()) {
+    ADD_FAILURE() << "OLVEX_TEST_STORE=postgres needs OLVEX_TEST_POSTGRES_URL (scripts/test "
+                     "starts a cluster and sets it)";
+    return;
+  }
+  schema_ = "t" + std::to_string(getpid()) + "_" + std::to_string(++g_schema_serial);
+  if (!run_on_cluster("CREATE SCHEMA " + schema_)) return;
+  url_ = base + (base.find('?') == std::string::npos ? "?" : "&") + "options=-csearch_path%3D" +
+         schema_;
+  g_database_url = url_;
+  ready_ = true;
+}
+
+void TestDatabase::drop() {
+  if (!schema_.empty())
+    run_on_cluster("SET client_min_messages = warning; DROP SCHEMA IF EXISTS " + schema_ +
+                   " CASCADE");
+}
+
+TestDatabase::~TestDatabase() {
+  drop();
+  if (g_database_url == url_) g_database_url.clear();
+}
+
+const std::string& current_test_database_url() { return g_database_url; }
+
+DataStore::DataStore(const std::string& data_dir, const std::string& database_url) {
   ContextOptions options;
   options.data_dir = data_dir;
+  options.database_url = database_url;
   options.db_connections = 1;
   std::string error;
   if (service_context_open(&context_, options, &error))
@@ -91,6 +153,9 @@ long long DataStore::number(const char* sql) {
 }
 
 ChildService start_child(const std::vector<std::string>& args, const std::string& stderr_file) {
+  // A test that kills a service keeps talking to it: writing to its dead connection must
+  // give an error, not end the test with SIGPIPE.
+  signal(SIGPIPE, SIG_IGN);
   ChildService child;
   int pipe_ends[2];
   if (pipe(pipe_ends) != 0) return child;
@@ -99,10 +164,10 @@ ChildService start_child(const std::vector<std::string>& args, const std::string
     // Start as a shell would, whatever this test process inherited.
     signal(SIGPIPE, SIG_DFL);
     dup2(pipe_ends[1], STDOUT_FILENO);
-    if (!stderr_file.empty()) {
-      int err = open(stderr_file.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-      if (err >= 0) dup2(err, STDERR_FILENO);
-    }
+    // The service's line per request would bury the test's own output.
+    int err = open(stderr_file.empty() ? "/dev/null" : stderr_file.c_str(),
+                   O_WRONLY | O_CREAT | O_APPEND, 0600);
+    if (err >= 0) dup2(err, STDERR_FILENO);
     close(pipe_ends[0]);
     close(pipe_ends[1]);
     std::vector<char*> argv;
@@ -133,9 +198,12 @@ int ready_port(const ChildService& child) {
   return port;
 }
 
-std::vector<std::string> serve_args(const std::string& data_dir) {
-  return {"serve",          "--address", "127.0.0.1",     "--port", "0",     "--cert",
-          test_cert_file(), "--key",     test_key_file(), "--data", data_dir};
+std::vector<std::string> serve_args(const std::string& data_dir, const std::string& database_url) {
+  std::vector<std::string> args = {
+      "serve",          "--address", "127.0.0.1",     "--port", "0",     "--cert",
+      test_cert_file(), "--key",     test_key_file(), "--data", data_dir};
+  if (!database_url.empty()) args.insert(args.end(), {"--database", database_url});
+  return args;
 }
 
 const std::string& test_cert_file() { return cert_files().cert; }
@@ -152,6 +220,7 @@ ServeOptions ServiceTest::default_test_options() {
 
 void ServiceTest::SetUp() {
   ASSERT_FALSE(data_.path.empty());
+  ASSERT_TRUE(database_.ready());
   ASSERT_FALSE(test_cert_file().empty()) << "openssl could not make a test certificate";
   start_service(test_endpoints_);
 }
@@ -165,6 +234,7 @@ void ServiceTest::start_service(bool test_endpoints) {
   options.cert_file = test_cert_file();
   options.key_file = test_key_file();
   options.context.data_dir = data_.path + "/data";
+  options.context.database_url = database_.url();
   options.context.suffix_file = PUBLIC_SUFFIX_DEFAULT_FILE;
   options.test_endpoints = test_endpoints;
   options.free_checks_per_day = free_checks_per_day_;
@@ -242,6 +312,7 @@ int ServiceTest::admin(const std::vector<std::string>& words) {
   std::vector<std::string> args = words;
   args.push_back("--data");
   args.push_back(data_.path + "/data");
+  if (!database_.url().empty()) args.insert(args.end(), {"--database", database_.url()});
   CommandLine command;
   std::string error;
   if (!parse_command_line(args, &command, &error)) return -1;

@@ -31,10 +31,40 @@ struct TempDir {
   ~TempDir();
 };
 
+// Which store the service's tests run on: the SQLite file in the data folder (the default),
+// or PostgreSQL when OLVEX_TEST_STORE=postgres, at OLVEX_TEST_POSTGRES_URL (scripts/test
+// starts a throwaway cluster and sets both), each test in an empty schema of its own.
+bool testing_postgres();
+
+// The database of one test: nothing to make for SQLite (the file lives in the data folder);
+// for PostgreSQL a new schema, dropped again at the end.
+class TestDatabase {
+public:
+  TestDatabase();
+  ~TestDatabase();
+  TestDatabase(const TestDatabase&) = delete;
+  TestDatabase& operator=(const TestDatabase&) = delete;
+  // Empty for SQLite; a postgresql:// URL that works in this test's schema.
+  const std::string& url() const { return url_; }
+  // Whether the schema could be made (always true for SQLite).
+  bool ready() const { return ready_; }
+  // Drops the schema while a service may still use it (for a database that goes away).
+  void drop();
+
+private:
+  std::string url_;
+  std::string schema_;
+  bool ready_ = true;
+};
+
+// The URL of the newest TestDatabase still alive, or empty.
+const std::string& current_test_database_url();
+
 // The database of a data folder, opened beside a running service as an operator's tool would.
 class DataStore {
 public:
-  explicit DataStore(const std::string& data_dir);
+  explicit DataStore(const std::string& data_dir,
+                     const std::string& database_url = current_test_database_url());
   ~DataStore();
   // Null when the database could not be opened.
   ServiceStore* get() { return lease_ ? lease_->get() : nullptr; }
@@ -47,7 +77,7 @@ private:
 };
 
 // The olvex-service program run as a child process: its standard output is read through
-// `output`; its standard error goes to `stderr_file` when one is named.
+// `output`; its standard error goes to `stderr_file`, or nowhere when none is named.
 struct ChildService {
   pid_t pid = -1;
   FILE* output = nullptr;
@@ -58,8 +88,9 @@ ChildService start_child(const std::vector<std::string>& args,
 int wait_exit_code(pid_t pid);
 // The port of the ready line, or 0 when the child printed none.
 int ready_port(const ChildService& child);
-// "serve" on a free port of 127.0.0.1 with the test certificate and `data_dir`.
-std::vector<std::string> serve_args(const std::string& data_dir);
+// "serve" on a free port of 127.0.0.1 with the test certificate, `data_dir` and the database.
+std::vector<std::string> serve_args(const std::string& data_dir,
+                                    const std::string& database_url = current_test_database_url());
 
 // The certificate and key files, made once per test run.
 const std::string& test_cert_file();
@@ -92,6 +123,7 @@ protected:
   // The rest of what start_service uses; the tests read requests.jsonl, secrets and all.
   ServeOptions serve_options_ = default_test_options();
   static ServeOptions default_test_options();
+  TestDatabase database_;
   TempDir data_;
   HttpsService* service_ = nullptr;
   std::thread runner_;

@@ -16,6 +16,7 @@
 namespace {
 
 TEST(ServiceProcess, AnnouncesItselfAnswersAndStopsOnSigterm) {
+  TestDatabase database;
   TempDir dir;
   ChildService child =
       start_child({"serve", "--address", "127.0.0.1", "--port", "0", "--cert", test_cert_file(),
@@ -38,6 +39,7 @@ TEST(ServiceProcess, AnnouncesItselfAnswersAndStopsOnSigterm) {
 
 // One JSON line per request on stderr, for the operator, with no secret and no message.
 TEST(ServiceProcess, LogsEachRequestWithoutSecretsOrMessages) {
+  TestDatabase database;
   TempDir dir;
   const std::string log = dir.path + "/stderr.log";
   ChildService child = start_child(serve_args(dir.path + "/data"), log);
@@ -78,6 +80,7 @@ TEST(ServiceProcess, LogsEachRequestWithoutSecretsOrMessages) {
 
 // SIGTERM ends the service only once the requests it is answering have their answers.
 TEST(ServiceProcess, StopsOnSigtermOnlyAfterAnsweringRequestsInFlight) {
+  TestDatabase database;
   TempDir dir;
   std::vector<std::string> args = serve_args(dir.path + "/data");
   args.insert(args.end(), {"--test-endpoints", "--request-log"});
@@ -122,6 +125,7 @@ TEST(ServiceProcess, StopsOnSigtermOnlyAfterAnsweringRequestsInFlight) {
 TEST(ServiceProcess, ClientThatHangsUpMidAnswerDoesNotStopTheService) {
   // The program reads at most 32767 bytes of an answer and then drops the
   // connection while the service is still writing.
+  TestDatabase database;
   TempDir dir;
   ChildService child =
       start_child({"serve", "--address", "127.0.0.1", "--port", "0", "--cert", test_cert_file(),
@@ -162,6 +166,7 @@ TEST(ServiceProcess, ClientThatHangsUpMidAnswerDoesNotStopTheService) {
 }
 
 TEST(ServiceProcess, ServeTakesTheDailyFreeChecksFromItsCommandLine) {
+  TestDatabase database;
   TempDir dir;
   ChildService child = start_child({"serve", "--address", "127.0.0.1", "--port", "0", "--cert",
                                     test_cert_file(), "--key", test_key_file(), "--data",
@@ -185,6 +190,7 @@ TEST(ServiceProcess, ServeTakesTheDailyFreeChecksFromItsCommandLine) {
 }
 
 TEST(ServiceProcess, AccountCommandReportsBadPinWithExitCode) {
+  TestDatabase database;
   TempDir dir;
   ChildService child = start_child({"set-guardian-pin", "--data", dir.path, "07700900123", "12"});
   ASSERT_GT(child.pid, 0);
@@ -193,6 +199,7 @@ TEST(ServiceProcess, AccountCommandReportsBadPinWithExitCode) {
 }
 
 TEST(ServiceProcess, UnusableCertificateFailsAtStart) {
+  TestDatabase database;
   TempDir dir;
   ChildService child =
       start_child({"serve", "--address", "127.0.0.1", "--port", "0", "--cert", "/nonexistent.pem",

@@ -25,6 +25,7 @@ protected:
   void open(unsigned char key_fill = 7) {
     StoreOptions options;
     options.sqlite_file = file();
+    options.database_url = database_.url();
     options.key = test_key(key_fill);
     options.connections = 2;
     std::string error;
@@ -41,6 +42,7 @@ protected:
   }
   std::string file() const { return dir_.path + "/service.db"; }
 
+  TestDatabase database_;
   TempDir dir_;
   StorePool* pool_ = nullptr;
   std::unique_ptr<StoreLease> lease_;
@@ -100,24 +102,42 @@ TEST_F(StoreTest, SecretsAreKeptOnlyAsDigests) {
   ASSERT_TRUE(store_add_token(store_, "ocp_0123456789abcdef0123456789abcdef", account.id, 1000));
   ASSERT_TRUE(
       store_add_challenge(store_, Challenge{"ch_1", account.id, "", 1600, 5, false}, "654321"));
-  close();
-  std::ifstream in(file(), std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  std::ifstream wal(file() + "-wal", std::ios::binary);
-  bytes << wal.rdbuf();
-  const std::string all = bytes.str();
-  ASSERT_NE(all.find("jo@example.com"), std::string::npos) << "the file was read";
+  // Every cell of every table, as a copy of the database would show them.
+  std::string all;
+  SqlRows tables;
+  ASSERT_TRUE(store_->sql->run(testing_postgres()
+                                   ? "SELECT table_name FROM information_schema.tables WHERE "
+                                     "table_schema = current_schema()"
+                                   : "SELECT name FROM sqlite_master WHERE type = 'table'",
+                               {}, &tables));
+  for (const auto& table : tables.rows) {
+    SqlRows rows;
+    ASSERT_TRUE(store_->sql->run(("SELECT * FROM " + table[0]).c_str(), {}, &rows));
+    for (const auto& row : rows.rows)
+      for (const std::string& cell : row)
+        all += cell + "\n";
+  }
+  if (!testing_postgres()) { // and the file's own bytes
+    close();
+    for (const std::string& name : {file(), file() + "-wal"}) {
+      std::ifstream in(name, std::ios::binary);
+      std::stringstream bytes;
+      bytes << in.rdbuf();
+      all += bytes.str();
+    }
+    open();
+  }
+  ASSERT_NE(all.find("jo@example.com"), std::string::npos) << "the tables were read";
   EXPECT_EQ(all.find("0123456789abcdef0123456789abcdef"), std::string::npos);
   EXPECT_EQ(all.find("4821"), std::string::npos);
   EXPECT_EQ(all.find("654321"), std::string::npos);
-  open();
 }
 
 TEST_F(StoreTest, AnotherKeyIsRefusedRatherThanRefusingEveryPin) {
   close();
   StoreOptions options;
   options.sqlite_file = file();
+  options.database_url = database_.url();
   options.key = test_key(8);
   std::string error;
   StorePool* other = store_pool_open(options, &error);
