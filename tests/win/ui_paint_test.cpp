@@ -43,6 +43,8 @@ protected:
     g_app.font_body = create_ui_font(13, 400);
     g_app.font_button = create_ui_font(13, 600);
     g_app.font_status = create_ui_font(15, 700);
+    g_app.font_detail_small = create_ui_font(12, 400);
+    g_app.font_detail_smaller = create_ui_font(11, 400);
     g_app.background_brush = CreateSolidBrush(BACKGROUND);
     g_app.static_brush = CreateSolidBrush(WHITE);
     width_ = scale(680);
@@ -85,7 +87,9 @@ protected:
     EXPECT_EQ(at(mid_x, b.bottom), outside) << "bottom outside";
   }
 
-  PaintLayout layout() const { return paint_layout(width_, g_app.dpi, g_app.signed_in); }
+  PaintLayout layout() const {
+    return paint_layout(width_, g_app.dpi, (g_app.signed_in && g_app.entitled) ? 0 : 1);
+  }
 
   void make_canvas() {
     BITMAPINFO bi;
@@ -114,9 +118,11 @@ protected:
   }
 
   void release_resources() {
-    HGDIOBJ objects[] = {g_app.font_header,      g_app.font_small,  g_app.font_card_title,
-                         g_app.font_body,        g_app.font_button, g_app.font_status,
-                         g_app.background_brush, g_app.static_brush};
+    HGDIOBJ objects[] = {g_app.font_header,       g_app.font_small,
+                         g_app.font_card_title,   g_app.font_body,
+                         g_app.font_button,       g_app.font_status,
+                         g_app.font_detail_small, g_app.font_detail_smaller,
+                         g_app.background_brush,  g_app.static_brush};
     for (HGDIOBJ o : objects) {
       if (o) DeleteObject(o);
     }
@@ -189,13 +195,18 @@ TEST_F(UiPaint, borders_stay_one_pixel_wide_at_144_dpi) {
   }
 }
 
-TEST_F(UiPaint, account_card_is_shorter_when_signed_in) {
+TEST_F(UiPaint, account_card_holds_the_purchase_row_until_the_account_is_entitled) {
   paint();
   EXPECT_EQ(at(300, 110), WHITE);
   EXPECT_EQ(at(300, 127), CARD_BORDER);
   EXPECT_EQ(at(300, 128), BACKGROUND);
 
-  g_app.signed_in = 1;
+  g_app.signed_in = 1; // the purchase button still shows: the card keeps its row
+  paint();
+  EXPECT_EQ(at(300, 127), CARD_BORDER);
+  EXPECT_EQ(at(300, 128), BACKGROUND);
+
+  g_app.entitled = 1;
   paint();
   EXPECT_EQ(at(300, 104), WHITE);
   EXPECT_EQ(at(300, 105), CARD_BORDER);
