@@ -6,6 +6,7 @@
 #include "app/main_window_proc.h"
 #include "app/startup.h"
 #include "app/startup_decisions.h"
+#include "autostart/uninstall.h"
 
 #ifndef DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
 #define DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 ((HANDLE)-4)
@@ -120,6 +121,9 @@ int app_main(HINSTANCE instance, const wchar_t* command_tail, int show_command) 
   (void)show_command; // the window's visibility follows the tray flag alone
   reset_app_state();
   g_app.instance = instance;
+  // The uninstall runs on its own, beside (and then without) a running program.
+  const int uninstall_exit = run_uninstall_command(command_tail);
+  if (uninstall_exit >= 0) return uninstall_exit;
   const bool tray_only = has_tray_flag(command_tail);
 
   HANDLE mutex = CreateMutexW(nullptr, TRUE, CALLWARDEN_MUTEX_NAME);

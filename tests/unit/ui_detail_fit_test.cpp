@@ -21,7 +21,8 @@ int lines_of(const std::wstring& text, int per_line) {
   size_t start = 0;
   for (;;) {
     const size_t end = text.find(L"\r\n", start);
-    const std::wstring paragraph = text.substr(start, end == std::wstring::npos ? end : end - start);
+    const std::wstring paragraph =
+        text.substr(start, end == std::wstring::npos ? end : end - start);
     int used = 0;
     int paragraph_lines = 1;
     size_t i = 0;

@@ -171,13 +171,13 @@ TEST(UiLayoutFit, controls_lie_inside_their_cards_and_off_every_text) {
     EXPECT_TRUE(inside(l.check_button, p.checker_card));
     EXPECT_TRUE(inside(l.clean_popups_button, p.bottom_card));
     EXPECT_TRUE(inside(l.startup_checkbox, p.bottom_card));
-    const ControlPlace controls[] = {l.identifier_edit,    l.pin_button,         l.get_button,
-                                     l.override_button,    l.pause_button,       l.message_edit,
-                                     l.paste_check_button, l.check_button,       l.clean_popups_button,
+    const ControlPlace controls[] = {l.identifier_edit,    l.pin_button,   l.get_button,
+                                     l.override_button,    l.pause_button, l.message_edit,
+                                     l.paste_check_button, l.check_button, l.clean_popups_button,
                                      l.startup_checkbox};
-    const PaintBox texts[] = {p.title,       p.credit_line,   p.account_line,
-                              p.protection_headline, p.blocked_line, p.checker_title,
-                              p.status_line, p.detail_text};
+    const PaintBox texts[] = {
+        p.title,        p.credit_line,   p.account_line, p.protection_headline,
+        p.blocked_line, p.checker_title, p.status_line,  p.detail_text};
     for (const ControlPlace& control : controls) {
       for (const PaintBox& text : texts)
         EXPECT_FALSE(overlaps(control, text)) << control.x << "," << control.y;
