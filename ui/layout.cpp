@@ -69,7 +69,8 @@ PaintLayout paint_layout(int client_width, unsigned dpi, int row_shown) {
   p.blocked_line = box(m + s(14), s(188), right - s(14), s(220));
   p.checker_card = box(m, s(236), right, s(542));
   p.checker_title = box(m + s(14), s(242), right - s(14), s(266));
-  p.verdict_card = box(m + s(14), s(402), right - s(14), s(530));
+  // Six pixels above the checker card's edge: room for a verdict with four reasons.
+  p.verdict_card = box(m + s(14), s(402), right - s(14), s(536));
   const PaintBox v = p.verdict_card;
   p.status_line = box(v.left + s(12), v.top + s(8), v.right - s(12), v.top + s(32));
   p.detail_text = box(v.left + s(12), v.top + s(32), v.right - s(12), v.bottom - s(6));

@@ -101,9 +101,10 @@ const COLORREF kScamFill = RGB(252, 232, 230);
 const COLORREF kCautionFill = RGB(254, 247, 224);
 const UINT kOneLine = DT_SINGLELINE | DT_VCENTER;
 
-PaintedText account_line(bool signed_in) {
-  return {{34, 72, 465, signed_in ? 102 : 94}, 13, 600, RGB(31, 41, 55), kCardWhite,
-          kOneLine | DT_END_ELLIPSIS};
+// Above the row of the identifier edit and the buttons (y 88 to 118), across the card.
+const RECT kAccountLineBox = {34, 69, 646, 88};
+PaintedText account_line() {
+  return {kAccountLineBox, 13, 600, RGB(31, 41, 55), kCardWhite, kOneLine | DT_END_ELLIPSIS};
 }
 
 PaintedText protection_headline(COLORREF fill, COLORREF colour) {
@@ -122,9 +123,11 @@ PaintedText status_line(COLORREF fill, COLORREF colour) {
 }
 
 // A point of the verdict card's bottom padding, where no text is drawn.
-COLORREF verdict_card_pixel(HWND window) { return client_pixel(window, 600, 526); }
+COLORREF verdict_card_pixel(HWND window) { return client_pixel(window, 600, 532); }
 // Inside the account card while not linked; below it once the card is shorter.
 COLORREF account_card_foot_pixel(HWND window) { return client_pixel(window, 40, 120); }
+// Just below the purchase button, still inside the card that holds it.
+COLORREF below_purchase_pixel(HWND window) { return client_pixel(window, 560, 123); }
 
 // ---- small helpers ----
 
@@ -424,9 +427,10 @@ protected:
     EXPECT_NE(status[0].find("\"authorization\":null"), std::string::npos)
         << "no token yet, so no bearer: " << status[0];
     EXPECT_NE(status[0].find("device_label"), std::string::npos) << status[0];
-    // The identifier edit (from y 88) covers the line's lowest rows; the rest must match.
-    expect_painted(account_line(false), kNotLinkedLine, "the account line");
-    EXPECT_GT(painted_text_difference(main_, account_line(false), kCheckingLine), 0)
+    // The whole line, in sight: no control lies over any of it.
+    expect_painted(account_line(), kNotLinkedLine, "the account line");
+    EXPECT_EQ(covered_pixels(main_, kAccountLineBox), 0);
+    EXPECT_GT(painted_text_difference(main_, account_line(), kCheckingLine), 0)
         << "the start-up text is gone";
     EXPECT_EQ(account_card_foot_pixel(main_), kCardWhite) << "room for the sign-in controls";
     shot("not-linked");
@@ -579,7 +583,7 @@ protected:
         },
         15000));
     EXPECT_EQ(window_text(control(main_, IDC_IDENTIFIER_EDIT)), L"");
-    expect_painted(account_line(false), kPinSentLine, "the account line");
+    expect_painted(account_line(), kPinSentLine, "the account line");
     shot("pin-sent");
 
     ASSERT_TRUE(set_edit_text(main_, IDC_IDENTIFIER_EDIT, widen(code.c_str())));
@@ -592,10 +596,13 @@ protected:
     EXPECT_EQ(token_.rfind(L"ocp_", 0), 0u) << utf8(token_);
     EXPECT_FALSE(IsWindowVisible(control(main_, IDC_IDENTIFIER_EDIT)));
     EXPECT_FALSE(IsWindowVisible(control(main_, IDC_PIN_BUTTON)));
-    expect_painted(account_line(true), kLinkedLine, "the account line");
+    expect_painted(account_line(), kLinkedLine, "the account line");
     shot("linked-box");
     ASSERT_NO_FATAL_FAILURE(answer(box, IDOK));
-    EXPECT_EQ(account_card_foot_pixel(main_), kWindowBack) << "the account card is shorter";
+    // The purchase button still shows for a free plan, and the card still holds its row.
+    EXPECT_TRUE(IsWindowVisible(control(main_, IDC_GET_BUTTON)));
+    EXPECT_EQ(below_purchase_pixel(main_), kCardWhite) << "the button overhangs the card";
+    EXPECT_EQ(covered_pixels(main_, kAccountLineBox), 0);
     const std::vector<std::string> verify = requests_with("verify_pin");
     ASSERT_EQ(verify.size(), 1u);
     EXPECT_NE(verify[0].find(code), std::string::npos);
@@ -629,11 +636,11 @@ protected:
     ASSERT_TRUE(poll([&] { return requests_with("app_status").size() > statuses; }, 15000));
     EXPECT_EQ(json_member(requests_with("app_status").back(), "authorization"),
               "Bearer " + utf8(token_));
-    expect_painted(account_line(true), kLinkedLine, "the account line");
+    expect_painted(account_line(), kLinkedLine, "the account line");
     EXPECT_FALSE(IsWindowVisible(control(main_, IDC_IDENTIFIER_EDIT)));
     EXPECT_FALSE(IsWindowVisible(control(main_, IDC_PIN_BUTTON)));
-    EXPECT_EQ(account_card_foot_pixel(main_), kWindowBack);
     EXPECT_TRUE(IsWindowVisible(control(main_, IDC_GET_BUTTON))) << "a free plan can still buy";
+    EXPECT_EQ(below_purchase_pixel(main_), kCardWhite) << "the button overhangs the card";
     expect_painted(armed_headline(), kArmedHeadline, "the protection headline");
     // The count starts again with each run and is raised only to the account's own reports;
     // the tools stopped before the device was linked were reported without an account.

@@ -104,9 +104,9 @@ TEST(UiPaintLayout, matches_the_design_figures_at_96_dpi) {
   expect_box(p.blocked_line, 34, 188, 646, 220, "blocked_line");
   expect_box(p.checker_card, 20, 236, 660, 542, "checker_card");
   expect_box(p.checker_title, 34, 242, 646, 266, "checker_title");
-  expect_box(p.verdict_card, 34, 402, 646, 530, "verdict_card");
+  expect_box(p.verdict_card, 34, 402, 646, 536, "verdict_card");
   expect_box(p.status_line, 46, 410, 634, 434, "status_line");
-  expect_box(p.detail_text, 46, 434, 634, 524, "detail_text");
+  expect_box(p.detail_text, 46, 434, 634, 530, "detail_text");
   expect_box(p.bottom_card, 20, 550, 660, 608, "bottom_card");
 }
 
@@ -123,9 +123,9 @@ TEST(UiPaintLayout, without_a_row_of_controls_the_account_card_is_short_and_hold
 TEST(UiPaintLayout, scales_every_term_at_144_dpi) {
   const PaintLayout p = paint_layout(1020, 144, 1);
   EXPECT_EQ(p.header_band.bottom, 93);
-  expect_box(p.verdict_card, 51, 603, 969, 795, "verdict_card");
+  expect_box(p.verdict_card, 51, 603, 969, 804, "verdict_card");
   expect_box(p.status_line, 69, 615, 951, 651, "status_line");
-  expect_box(p.detail_text, 69, 651, 951, 786, "detail_text");
+  expect_box(p.detail_text, 69, 651, 951, 795, "detail_text");
   expect_box(p.account_card, 30, 102, 990, 192, "account_card");
   expect_box(p.account_line, 51, 104, 969, 132, "account_line");
   EXPECT_EQ(paint_layout(1020, 144, 0).account_card.bottom, 159);
@@ -133,9 +133,9 @@ TEST(UiPaintLayout, scales_every_term_at_144_dpi) {
 
 TEST(UiPaintLayout, verdict_texts_follow_the_verdict_card_at_98_dpi) {
   const PaintLayout p = paint_layout(694, 98, 1);
-  expect_box(p.verdict_card, 34, 410, 660, 541, "verdict_card");
+  expect_box(p.verdict_card, 34, 410, 660, 547, "verdict_card");
   expect_box(p.status_line, 46, 418, 648, 443, "status_line");
-  EXPECT_EQ(p.detail_text.bottom, 535);
+  EXPECT_EQ(p.detail_text.bottom, 541);
   EXPECT_EQ(p.header_band.bottom, 63);
 }
 
@@ -143,7 +143,7 @@ TEST(UiPaintLayout, zero_client_width_leaves_heights_and_left_edges) {
   const PaintLayout p = paint_layout(0, 96, 1);
   expect_box(p.header_band, 0, 0, 0, 62, "header_band");
   expect_box(p.account_card, 20, 68, -20, 128, "account_card");
-  expect_box(p.verdict_card, 34, 402, -34, 530, "verdict_card");
+  expect_box(p.verdict_card, 34, 402, -34, 536, "verdict_card");
   EXPECT_LE(p.status_line.right, p.status_line.left);
 }
 
