@@ -51,6 +51,8 @@ struct AppState {
   HFONT font_body;
   HFONT font_button;
   HFONT font_status;
+  HFONT font_detail_small; // the verdict's detail when it does not fit in font_body
+  HFONT font_detail_smaller;
   HICON large_icon;
   HICON small_icon;
 };

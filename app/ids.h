@@ -4,6 +4,7 @@
 #define WM_APP_TRAY (0x8000 + 41)   /* WM_APP + 41: tray icon callback */
 #define WM_APP_SHOW (0x8000 + 42)   /* WM_APP + 42: posted by a second instance */
 #define WM_APP_RESULT (0x8000 + 43) /* WM_APP + 43: lParam owns a ServiceResult */
+#define WM_APP_QUIT (0x8000 + 44)   /* WM_APP + 44: the uninstall closes the program */
 
 #define IDT_BLOCKER 701
 #define BLOCKER_INTERVAL_MS 1500

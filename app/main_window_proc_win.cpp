@@ -49,6 +49,13 @@ static LRESULT on_close(HWND hwnd) {
   return 0;
 }
 
+// The uninstall has already asked the user; the program ends as after the tray's Exit.
+static LRESULT quit_for_uninstall(HWND hwnd) {
+  g_app.exit_requested = 1;
+  DestroyWindow(hwnd);
+  return 0;
+}
+
 static LRESULT on_timer(WPARAM timer_id) {
   if (timer_id == IDT_BLOCKER && g_app.blocker_enabled) blocker_tick();
   return 0;
@@ -115,6 +122,7 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     return reinterpret_cast<LRESULT>(on_ctl_color_static(reinterpret_cast<HDC>(wparam)));
   case WM_APP_TRAY: return on_tray(hwnd, lparam);
   case WM_APP_SHOW: return show_main_window(hwnd);
+  case WM_APP_QUIT: return quit_for_uninstall(hwnd);
   case WM_APP_RESULT: return on_result(lparam);
 #ifdef CALLWARDEN_TEST_HOOKS
   case WM_APP_TEST_REQUEST: return on_test_request(wparam, lparam);

@@ -6,6 +6,7 @@
 #include "app/main_window_proc.h"
 #include "app/startup.h"
 #include "app/startup_decisions.h"
+#include "autostart/uninstall.h"
 
 #ifndef DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
 #define DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 ((HANDLE)-4)
@@ -59,6 +60,8 @@ static void create_drawing_resources(void) {
   g_app.font_body = create_ui_font(13, 400);
   g_app.font_button = create_ui_font(13, 600);
   g_app.font_status = create_ui_font(15, 700);
+  g_app.font_detail_small = create_ui_font(12, 400);
+  g_app.font_detail_smaller = create_ui_font(11, 400);
   g_app.background_brush = CreateSolidBrush(RGB(241, 245, 249));
   g_app.static_brush = CreateSolidBrush(RGB(255, 255, 255));
   g_app.large_icon = static_cast<HICON>(LoadImageW(g_app.instance, MAKEINTRESOURCEW(IDI_APP_ICON),
@@ -102,8 +105,9 @@ static HWND create_main_window(void) {
 }
 
 static void delete_drawing_resources(void) {
-  HFONT fonts[] = {g_app.font_header, g_app.font_small,  g_app.font_card_title,
-                   g_app.font_body,   g_app.font_button, g_app.font_status};
+  HFONT fonts[] = {g_app.font_header,       g_app.font_small,         g_app.font_card_title,
+                   g_app.font_body,         g_app.font_button,        g_app.font_status,
+                   g_app.font_detail_small, g_app.font_detail_smaller};
   for (HFONT font : fonts) {
     if (font) DeleteObject(font);
   }
@@ -117,6 +121,9 @@ int app_main(HINSTANCE instance, const wchar_t* command_tail, int show_command) 
   (void)show_command; // the window's visibility follows the tray flag alone
   reset_app_state();
   g_app.instance = instance;
+  // The uninstall runs on its own, beside (and then without) a running program.
+  const int uninstall_exit = run_uninstall_command(command_tail);
+  if (uninstall_exit >= 0) return uninstall_exit;
   const bool tray_only = has_tray_flag(command_tail);
 
   HANDLE mutex = CreateMutexW(nullptr, TRUE, CALLWARDEN_MUTEX_NAME);

@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "autostart/autostart.h"
 #include "autostart/install_paths.h"
+#include "autostart/uninstall.h"
 
 namespace {
 
@@ -67,6 +68,8 @@ void install(HKEY key, wchar_t* message) {
     status = RegSetValueExW(key, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(entry), bytes);
   }
   RegCloseKey(key);
+  // Apps & features offers the uninstall of whatever the sign-in start runs.
+  if (status == ERROR_SUCCESS) register_uninstall_entry(program);
   if (status == ERROR_SUCCESS) {
     copy_wide(message, kMessageCapacity,
               L"Installed to LocalAppData & enabled automatic protection at Windows sign-in.");

@@ -19,6 +19,18 @@ if(NOT CALLWARDEN_FUZZ)
   gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
 endif()
 
+# The scanner benchmark (scripts/bench): the scanner beside a full JSON parser, natively.
+if(NOT CALLWARDEN_FUZZ)
+  find_path(NLOHMANN_JSON_INCLUDE nlohmann/json.hpp)
+  if(NLOHMANN_JSON_INCLUDE)
+    add_executable(bench_preferences_scan EXCLUDE_FROM_ALL
+      ${CMAKE_SOURCE_DIR}/tests/bench/preferences_scan_bench.cpp)
+    target_include_directories(bench_preferences_scan PRIVATE ${NLOHMANN_JSON_INCLUDE})
+    target_link_libraries(bench_preferences_scan PRIVATE callwarden_core)
+    target_compile_options(bench_preferences_scan PRIVATE ${WARNINGS})
+  endif()
+endif()
+
 if(CALLWARDEN_FUZZ)
   # The service's message judge is platform-free, so its fuzzer is built here too.
   include(${CMAKE_SOURCE_DIR}/server/judge.cmake)

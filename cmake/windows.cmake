@@ -1,6 +1,6 @@
 # Windows build (MinGW-w64): the program, its Windows-side tests and the
 # end-to-end driver, all run under Wine by ctest.
-set(WIN_LIBS comctl32 winhttp shlwapi shell32 user32 gdi32 advapi32 ole32)
+set(WIN_LIBS comctl32 winhttp shlwapi shell32 user32 gdi32 advapi32 ole32 version)
 set(WIN_DEFS UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 
 add_library(callwarden_win STATIC ${WIN_SOURCES})
@@ -51,6 +51,17 @@ foreach(src IN LISTS E2E_HELPERS)
   endif()
 endforeach()
 
+# The dummy tool again with version resources: one names a listed tool whatever its file is
+# called, the other an ordinary program.
+set(VERSIONED_DUMMIES disguised_tool ordinary_tool)
+foreach(name IN LISTS VERSIONED_DUMMIES)
+  add_executable(${name} ${CMAKE_SOURCE_DIR}/tests/e2e/helpers/dummy_tool.cpp
+    ${CMAKE_SOURCE_DIR}/tests/e2e/helpers/${name}.rc)
+  target_compile_definitions(${name} PRIVATE ${WIN_DEFS})
+  target_link_options(${name} PRIVATE -municode -mwindows)
+  target_link_libraries(${name} PRIVATE user32)
+endforeach()
+
 # End-to-end: a test program that starts the real .exe and drives it.
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 if(E2E_TESTS)
@@ -59,7 +70,7 @@ if(E2E_TESTS)
   target_link_libraries(e2e_tests PRIVATE gtest_main ${WIN_LIBS})
   target_compile_definitions(e2e_tests PRIVATE ${WIN_DEFS}
     CALLWARDEN_VENDOR_DOMAIN="${CALLWARDEN_VENDOR_DOMAIN}")
-  add_dependencies(e2e_tests Olvex-Callwarden Olvex-Callwarden-testhooks)
+  add_dependencies(e2e_tests Olvex-Callwarden Olvex-Callwarden-testhooks ${VERSIONED_DUMMIES})
   if(E2E_HELPERS)
     foreach(src IN LISTS E2E_HELPERS)
       get_filename_component(name ${src} NAME_WE)
@@ -99,9 +110,7 @@ target_compile_options(bench_support PRIVATE ${WARNINGS})
 add_executable(bench_blocker_tick ${BENCH_DIR}/blocker_tick_bench.cpp)
 target_link_libraries(bench_blocker_tick PRIVATE bench_support callwarden_win)
 target_compile_options(bench_blocker_tick PRIVATE ${WARNINGS})
-if(TARGET dummy_tool)
-  add_dependencies(bench_blocker_tick dummy_tool) # the crowd is made of its copies
-endif()
+add_dependencies(bench_blocker_tick ordinary_tool) # the crowd is made of its copies
 
 add_executable(bench_startup ${BENCH_DIR}/startup_bench.cpp ${BENCH_DIR}/tray_anchor_win.cpp)
 target_link_libraries(bench_startup PRIVATE bench_support shell32 user32 gdi32)

@@ -13,9 +13,14 @@
 #define BLOCKER_HIGHEST_SYSTEM_PID 4u
 #define OVERRIDE_PIN_LENGTH 4
 
-// The remote-control tools, as executable names, in the order a name is compared;
-// ended by a null entry.
-extern const wchar_t* const remote_tool_names[10];
+// The remote-control tools: each executable name (lower case) with the product it belongs
+// to, in the order a name is compared.
+struct RemoteTool {
+  const wchar_t* file_name;
+  const wchar_t* product;
+};
+#define REMOTE_TOOL_COUNT 24
+extern const RemoteTool remote_tools[REMOTE_TOOL_COUNT];
 
 // Whole-string equality ignoring the case of ASCII letters only. Any other character,
 // letters outside ASCII included, must be identical.
@@ -23,6 +28,11 @@ bool equal_ignoring_ascii_case(const wchar_t* a, const wchar_t* b);
 
 // Index into remote_tool_names of the first name equal to `exe_name`, or -1.
 int remote_tool_index(const wchar_t* exe_name);
+
+// Index of the tool whose name a version resource's OriginalFilename or InternalName gives,
+// or -1. As the file-name match, ignoring ASCII case, except that a missing or extra final
+// ".exe" does not matter: makers often write "AnyDesk" as the internal name.
+int version_name_tool_index(const wchar_t* value);
 
 // False for the idle and system processes, for the program itself and for an entry
 // without a name: the blocker never opens those.
@@ -45,6 +55,11 @@ uint64_t override_end_tick(uint64_t now);
 
 // Exactly four ASCII digits, nothing else: no blanks, no line breaks, no other digits.
 bool is_valid_override_pin(const wchar_t* text);
+
+// "<exe name> (<product>)" for a tool found by its version resource under another name. The
+// file name is cut first, so the product stays whole whenever it fits in capacity - 1.
+void format_found_tool(wchar_t* out, size_t capacity, const wchar_t* exe_name,
+                       const wchar_t* product);
 
 // The alert for a terminated tool, cut to capacity - 1 units and always terminated.
 void format_blocker_alert(wchar_t* out, size_t capacity, const wchar_t* tool_name);

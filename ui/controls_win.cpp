@@ -29,6 +29,63 @@ struct ControlSpec {
 
 const DWORD BASE_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 
+// The caption's width in `font` as a button draws it ("&&" shows as one '&').
+int caption_width(HWND control, HFONT font) {
+  wchar_t caption[96];
+  caption[0] = L'\0';
+  GetWindowTextW(control, caption, ARRAYSIZE(caption));
+  HDC dc = GetDC(control);
+  if (dc == nullptr) return 0;
+  HGDIOBJ kept = SelectObject(dc, font);
+  RECT r = {0, 0, 0, 0};
+  DrawTextW(dc, caption, -1, &r, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, kept);
+  ReleaseDC(control, dc);
+  return r.right - r.left;
+}
+
+// Gives a button or the checkbox the first of its own font and the smaller ones in which its
+// whole caption fits its width, since the text's font is the one at hand on the machine and
+// may be wider than the window was drawn for. `chrome` is what the control's frame or box
+// takes of its width.
+void fit_caption(HWND control, HFONT own, int chrome) {
+  if (control == nullptr || own == nullptr) return;
+  RECT r;
+  if (!GetClientRect(control, &r)) return;
+  const int room = (r.right - r.left) - chrome;
+  const HFONT fonts[] = {own, g_app.font_body, g_app.font_detail_small, g_app.font_detail_smaller};
+  HFONT chosen = own;
+  for (HFONT font : fonts) {
+    if (font == nullptr) continue;
+    chosen = font;
+    if (caption_width(control, font) <= room) break;
+  }
+  if (reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) != chosen)
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), TRUE);
+}
+
+void fit_captions(void) {
+  const int button_chrome = scale(12);
+  // The tick box and the gap after it.
+  const int box_chrome = GetSystemMetrics(SM_CXMENUCHECK) + scale(8);
+  const struct {
+    HWND control;
+    HFONT own;
+    int chrome;
+  } captions[] = {
+      {g_app.pin_button, g_app.font_button, button_chrome},
+      {g_app.get_button, g_app.font_button, button_chrome},
+      {g_app.override_button, g_app.font_body, button_chrome},
+      {g_app.pause_button, g_app.font_button, button_chrome},
+      {g_app.paste_check_button, g_app.font_button, button_chrome},
+      {g_app.check_button, g_app.font_button, button_chrome},
+      {g_app.clean_popups_button, g_app.font_button, button_chrome},
+      {g_app.startup_checkbox, g_app.font_body, box_chrome},
+  };
+  for (const auto& c : captions)
+    fit_caption(c.control, c.own, c.chrome);
+}
+
 } // namespace
 
 void create_controls(HWND hwnd) {
@@ -96,6 +153,7 @@ void layout_controls(HWND hwnd) {
     if (p.control == nullptr) continue; // a control that failed to be created
     MoveWindow(p.control, p.at.x, p.at.y, p.at.width, p.at.height, TRUE);
   }
+  fit_captions();
 }
 
 void refresh_controls(void) {
@@ -108,6 +166,7 @@ void refresh_controls(void) {
   ShowWindow(g_app.get_button, r.show_get_button ? SW_SHOW : SW_HIDE);
   if (r.pin_caption) SetWindowTextW(g_app.pin_button, r.pin_caption);
   SetWindowTextW(g_app.pause_button, r.pause_caption);
+  fit_captions(); // a new caption may need a smaller font, or allow the usual one again
   update_tray_icon(0, nullptr, nullptr);
   InvalidateRect(g_app.main_window, nullptr, TRUE);
 }

@@ -45,7 +45,7 @@ ControlLayout control_layout(int client_width, unsigned dpi) {
   return l;
 }
 
-PaintLayout paint_layout(int client_width, unsigned dpi, int signed_in) {
+PaintLayout paint_layout(int client_width, unsigned dpi, int row_shown) {
   auto s = [dpi](int v) { return scale_for_dpi(v, dpi); };
   const int w = client_width;
   const int m = s(20);
@@ -55,17 +55,25 @@ PaintLayout paint_layout(int client_width, unsigned dpi, int signed_in) {
   p.header_band = box(0, 0, w, s(62));
   p.title = box(m, s(8), right, s(36));
   p.credit_line = box(m, s(35), right, s(58));
-  p.account_card = box(m, s(68), right, signed_in ? s(106) : s(128));
-  p.account_line = box(m + s(14), s(72), right - s(195), signed_in ? s(102) : s(94));
+  // The line sits above the row of controls (y 88 to 118), so none of them covers it, and
+  // spans the card; the card ends below the row. With no row, a short card holds the line.
+  if (row_shown) {
+    p.account_card = box(m, s(68), right, s(128));
+    p.account_line = box(m + s(14), s(69), right - s(14), s(88));
+  } else {
+    p.account_card = box(m, s(68), right, s(106));
+    p.account_line = box(m + s(14), s(72), right - s(14), s(102));
+  }
   p.protection_card = box(m, s(136), right, s(226));
   p.protection_headline = box(m + s(14), s(146), right - s(304), s(174));
   p.blocked_line = box(m + s(14), s(188), right - s(14), s(220));
   p.checker_card = box(m, s(236), right, s(542));
   p.checker_title = box(m + s(14), s(242), right - s(14), s(266));
-  p.verdict_card = box(m + s(14), s(402), right - s(14), s(530));
+  // Six pixels above the checker card's edge: room for a verdict with four reasons.
+  p.verdict_card = box(m + s(14), s(402), right - s(14), s(536));
   const PaintBox v = p.verdict_card;
   p.status_line = box(v.left + s(12), v.top + s(8), v.right - s(12), v.top + s(32));
-  p.detail_text = box(v.left + s(12), v.top + s(34), v.right - s(12), v.bottom - s(8));
+  p.detail_text = box(v.left + s(12), v.top + s(32), v.right - s(12), v.bottom - s(6));
   p.bottom_card = box(m, s(550), right, s(608));
   return p;
 }

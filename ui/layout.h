@@ -40,8 +40,8 @@ struct PaintLayout {
   PaintBox header_band;
   PaintBox title;
   PaintBox credit_line;
-  PaintBox account_card; // shorter while signed in: only the purchase button shows in it
-  PaintBox account_line;
+  PaintBox account_card; // holds the row of controls while one of them shows
+  PaintBox account_line; // above that row, across the card; alone in a short card otherwise
   PaintBox protection_card;
   PaintBox protection_headline;
   PaintBox blocked_line;
@@ -53,4 +53,6 @@ struct PaintLayout {
   PaintBox bottom_card;
 };
 
-PaintLayout paint_layout(int client_width, unsigned dpi, int signed_in);
+// `row_shown`: a control of the account card's row (the identifier edit, the PIN and the
+// purchase buttons) shows, which is so unless the account is signed in and entitled.
+PaintLayout paint_layout(int client_width, unsigned dpi, int row_shown);

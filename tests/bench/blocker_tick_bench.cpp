@@ -1,8 +1,10 @@
 // What one blocker tick's process sweep costs, and how it grows with the number of
-// processes: the program's own terminate_remote_tools, timed over many sweeps with a
-// small and a large crowd of harmless processes running. Prints figures only.
+// processes: the program's own terminate_remote_tools (names and version resources), beside
+// the same walk by name alone, timed over many sweeps with a small and a large crowd of
+// harmless processes running. The first sweep after the crowd appears, when every image is
+// read, is timed on its own. Prints figures only.
 //
-//   bench_blocker_tick.exe [--sweeps N] [--small N] [--large N]
+//   bench_blocker_tick.exe [--sweeps N] [--first N] [--small N] [--large N]
 // The crowd sizes count every process in the snapshot, the prefix's own included.
 #include <windows.h>
 
@@ -24,8 +26,10 @@ const int kWarmUpSweeps = 10;
 const int kMaxSweeps = 5000;
 
 struct SweepFigures {
-  int processes; // entries in the snapshot while measuring
-  SampleSummary sweep;
+  int processes;               // entries in the snapshot while measuring
+  SampleSummary sweep;         // the program's sweep, every image already read (steady state)
+  SampleSummary by_name;       // the walk by name alone
+  SampleSummary first;         // the program's sweep with every image still to be read
   SampleSummary snapshot_only; // what Windows (here Wine) costs before any name is read
   int sweeps_that_ended_something;
 };
@@ -37,25 +41,47 @@ double time_snapshot_alone(void) {
   return now_microseconds() - start;
 }
 
-// Times `sweeps` calls of the real sweep, one by one, in microseconds. A bare snapshot is
-// timed after each sweep, so both see the same moments of a shared machine.
-SweepFigures measure_sweeps(int sweeps, double* sweep_samples, double* snapshot_samples) {
+struct Samples {
+  double* sweep;
+  double* by_name;
+  double* first;
+  double* snapshot;
+};
+
+double time_sweep(bool (*run)(wchar_t*, size_t), int* ended) {
+  wchar_t kept[64];
+  const double start = now_microseconds();
+  const bool terminated = run(kept, 64);
+  const double took = now_microseconds() - start;
+  if (terminated) (*ended)++;
+  return took;
+}
+
+// Times `sweeps` calls of each sweep, in microseconds, taking turns so that both see the same
+// moments of a shared machine; a bare snapshot is timed after each pair. Then `firsts` sweeps
+// that each begin with every image forgotten.
+SweepFigures measure_sweeps(int sweeps, int firsts, const Samples& out) {
   SweepFigures f;
   ZeroMemory(&f, sizeof(f));
   f.processes = count_processes();
-  wchar_t kept[64];
+  int* ended = &f.sweeps_that_ended_something;
   for (int i = 0; i < kWarmUpSweeps; i++) {
-    if (terminate_remote_tools(kept, 64)) f.sweeps_that_ended_something++;
+    time_sweep(terminate_remote_tools, ended);
+    time_sweep(terminate_remote_tools_by_name, ended);
   }
   for (int i = 0; i < sweeps; i++) {
-    const double start = now_microseconds();
-    const bool ended = terminate_remote_tools(kept, 64);
-    sweep_samples[i] = now_microseconds() - start;
-    if (ended) f.sweeps_that_ended_something++;
-    snapshot_samples[i] = time_snapshot_alone();
+    out.sweep[i] = time_sweep(terminate_remote_tools, ended);
+    out.by_name[i] = time_sweep(terminate_remote_tools_by_name, ended);
+    out.snapshot[i] = time_snapshot_alone();
   }
-  f.sweep = summarize_samples(sweep_samples, static_cast<size_t>(sweeps));
-  f.snapshot_only = summarize_samples(snapshot_samples, static_cast<size_t>(sweeps));
+  for (int i = 0; i < firsts; i++) {
+    forget_process_images();
+    out.first[i] = time_sweep(terminate_remote_tools, ended);
+  }
+  f.sweep = summarize_samples(out.sweep, static_cast<size_t>(sweeps));
+  f.by_name = summarize_samples(out.by_name, static_cast<size_t>(sweeps));
+  f.first = summarize_samples(out.first, static_cast<size_t>(firsts));
+  f.snapshot_only = summarize_samples(out.snapshot, static_cast<size_t>(sweeps));
   return f;
 }
 
@@ -114,27 +140,33 @@ bool crowd_to_size(ProcessCrowd* crowd, int processes) {
 
 int main(int argc, char** argv) {
   const int sweeps = int_option(argc, argv, "--sweeps", 200, 1, kMaxSweeps);
+  const int firsts = int_option(argc, argv, "--first", 10, 1, kMaxSweeps);
   const int small = int_option(argc, argv, "--small", 50, 1, CROWD_CAPACITY);
   const int large = int_option(argc, argv, "--large", 300, 1, CROWD_CAPACITY);
 
   wchar_t source[MAX_PATH];
-  if (!sibling_path(L"dummy_tool.exe", source, MAX_PATH) ||
+  // An idle program with an ordinary version resource: every image has one to read.
+  if (!sibling_path(L"ordinary_tool.exe", source, MAX_PATH) ||
       GetFileAttributesW(source) == INVALID_FILE_ATTRIBUTES) {
-    std::printf("bench_blocker_tick: dummy_tool.exe not found beside this program\n");
+    std::printf("bench_blocker_tick: ordinary_tool.exe not found beside this program\n");
     return 2;
   }
   static double sweep_samples[kMaxSweeps];
+  static double name_samples[kMaxSweeps];
+  static double first_samples[kMaxSweeps];
   static double snapshot_samples[kMaxSweeps];
+  const Samples samples = {sweep_samples, name_samples, first_samples, snapshot_samples};
   static ProcessCrowd crowd;
   if (!crowd_open(&crowd, source)) {
     std::printf("bench_blocker_tick: could not prepare the crowd folder\n");
     return 2;
   }
 
-  std::printf("Blocker tick: one sweep of terminate_remote_tools (snapshot walk + name "
-              "matching)\n");
-  std::printf("  %d sweeps per crowd after %d warm-up sweeps; microseconds\n", sweeps,
-              kWarmUpSweeps);
+  std::printf("Blocker tick: one sweep of terminate_remote_tools (snapshot walk, name matching "
+              "and the version resources of images not read before)\n");
+  std::printf("  %d sweeps of each kind per crowd after %d warm-up sweeps, then %d first "
+              "sweeps; microseconds\n",
+              sweeps, kWarmUpSweeps, firsts);
   std::printf("  before the crowd: %d processes in the prefix\n", count_processes());
 
   SweepFigures figures[2];
@@ -142,7 +174,7 @@ int main(int argc, char** argv) {
   int measured = 0;
   for (int i = 0; i < 2; i++) {
     if (!crowd_to_size(&crowd, sizes[i])) break;
-    figures[i] = measure_sweeps(sweeps, sweep_samples, snapshot_samples);
+    figures[i] = measure_sweeps(sweeps, firsts, samples);
     measured++;
   }
   const size_t alive = crowd_alive(&crowd);
@@ -150,10 +182,23 @@ int main(int argc, char** argv) {
   const unsigned retried = crowd.retried_starts;
   crowd_close(&crowd);
 
-  std::printf("  full sweep (terminate_remote_tools):\n");
   std::printf("  %9s %9s %9s %9s %9s %9s\n", "processes", "median", "p95", "mean", "min", "max");
+  std::printf("  by name alone (terminate_remote_tools_by_name):\n");
+  for (int i = 0; i < measured; i++)
+    print_row(figures[i].processes, figures[i].by_name);
+  std::printf("  with the version check, every process seen before (terminate_remote_tools):\n");
   for (int i = 0; i < measured; i++)
     print_row(figures[i].processes, figures[i].sweep);
+  std::printf("  with the version check, first sweep after every process is new:\n");
+  for (int i = 0; i < measured; i++)
+    print_row(figures[i].processes, figures[i].first);
+  for (int i = 0; i < measured; i++) {
+    std::printf("  version check in steady state at %d processes: %+.1f %% of the sweep by name "
+                "(median), %+.1f %% (mean)\n",
+                figures[i].processes,
+                100.0 * (ratio_or_zero(figures[i].sweep.median, figures[i].by_name.median) - 1.0),
+                100.0 * (ratio_or_zero(figures[i].sweep.mean, figures[i].by_name.mean) - 1.0));
+  }
   std::printf("  the snapshot alone, timed beside each sweep (CreateToolhelp32Snapshot + "
               "CloseHandle):\n");
   for (int i = 0; i < measured; i++)

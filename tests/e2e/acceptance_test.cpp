@@ -101,9 +101,10 @@ const COLORREF kScamFill = RGB(252, 232, 230);
 const COLORREF kCautionFill = RGB(254, 247, 224);
 const UINT kOneLine = DT_SINGLELINE | DT_VCENTER;
 
-PaintedText account_line(bool signed_in) {
-  return {{34, 72, 465, signed_in ? 102 : 94}, 13, 600, RGB(31, 41, 55), kCardWhite,
-          kOneLine | DT_END_ELLIPSIS};
+// Above the row of the identifier edit and the buttons (y 88 to 118), across the card.
+const RECT kAccountLineBox = {34, 69, 646, 88};
+PaintedText account_line() {
+  return {kAccountLineBox, 13, 600, RGB(31, 41, 55), kCardWhite, kOneLine | DT_END_ELLIPSIS};
 }
 
 PaintedText protection_headline(COLORREF fill, COLORREF colour) {
@@ -122,9 +123,11 @@ PaintedText status_line(COLORREF fill, COLORREF colour) {
 }
 
 // A point of the verdict card's bottom padding, where no text is drawn.
-COLORREF verdict_card_pixel(HWND window) { return client_pixel(window, 600, 526); }
+COLORREF verdict_card_pixel(HWND window) { return client_pixel(window, 600, 532); }
 // Inside the account card while not linked; below it once the card is shorter.
 COLORREF account_card_foot_pixel(HWND window) { return client_pixel(window, 40, 120); }
+// Just below the purchase button, still inside the card that holds it.
+COLORREF below_purchase_pixel(HWND window) { return client_pixel(window, 560, 123); }
 
 // ---- small helpers ----
 
@@ -379,6 +382,23 @@ protected:
     EXPECT_TRUE(IsWindowVisible(main_)) << "the window comes up with the alert";
   }
 
+  // A headline too wide for its box in the card-title font is drawn in the button font, or
+  // failing that the body font: whichever it is, the whole headline must show.
+  void expect_headline(PaintedText place, const std::wstring& text, const char* what) {
+    const int fonts[][2] = {{14, 700}, {13, 600}, {13, 400}};
+    const ULONGLONG end = GetTickCount64() + 10000;
+    for (;;) {
+      for (const auto& font : fonts) {
+        place.font_px = font[0];
+        place.font_weight = font[1];
+        if (painted_text_difference(main_, place, text) == 0) return;
+      }
+      if (GetTickCount64() >= end) break;
+      Sleep(50);
+    }
+    ADD_FAILURE() << what << " does not read \"" << utf8(text) << "\" in any of its fonts";
+  }
+
   void expect_painted(const PaintedText& place, const std::wstring& text, const char* what) {
     EXPECT_TRUE(wait_painted_text(main_, place, text, 10000))
         << what << " does not read \"" << utf8(text) << "\" ("
@@ -411,7 +431,7 @@ protected:
     EXPECT_EQ(window_text(control(main_, IDC_PAUSE_BUTTON)), L"Pause Blocker");
     EXPECT_EQ(window_text(control(main_, IDC_MESSAGE_EDIT)), L"");
     EXPECT_FALSE(ticked());
-    expect_painted(armed_headline(), kArmedHeadline, "the protection headline");
+    expect_headline(armed_headline(), kArmedHeadline, "the protection headline");
     expect_painted(blocked_line_on(kArmedFill), blocked_line(0), "the blocked-tools line");
     EXPECT_EQ(verdict_card_pixel(main_), kIdleVerdictFill);
     shot("first-start");
@@ -424,9 +444,10 @@ protected:
     EXPECT_NE(status[0].find("\"authorization\":null"), std::string::npos)
         << "no token yet, so no bearer: " << status[0];
     EXPECT_NE(status[0].find("device_label"), std::string::npos) << status[0];
-    // The identifier edit (from y 88) covers the line's lowest rows; the rest must match.
-    expect_painted(account_line(false), kNotLinkedLine, "the account line");
-    EXPECT_GT(painted_text_difference(main_, account_line(false), kCheckingLine), 0)
+    // The whole line, in sight: no control lies over any of it.
+    expect_painted(account_line(), kNotLinkedLine, "the account line");
+    EXPECT_EQ(covered_pixels(main_, kAccountLineBox), 0);
+    EXPECT_GT(painted_text_difference(main_, account_line(), kCheckingLine), 0)
         << "the start-up text is gone";
     EXPECT_EQ(account_card_foot_pixel(main_), kCardWhite) << "room for the sign-in controls";
     shot("not-linked");
@@ -510,7 +531,7 @@ protected:
     shot("pause-confirm");
     ASSERT_NO_FATAL_FAILURE(answer(box, IDYES));
     EXPECT_EQ(window_text(control(main_, IDC_PAUSE_BUTTON)), L"Turn On Blocker");
-    expect_painted(paused_headline(), kPausedHeadline, "the protection headline");
+    expect_headline(paused_headline(), kPausedHeadline, "the protection headline");
 
     LaunchedProgram* tool = start_copy(L"TeamViewer.exe");
     ASSERT_NE(tool, nullptr);
@@ -526,7 +547,7 @@ protected:
     ASSERT_NO_FATAL_FAILURE(expect_blocked(tool, "TeamViewer.exe"));
     HWND alert = box_with_caption(kAlertCaption, 15000);
     ASSERT_NO_FATAL_FAILURE(expect_alert_for(alert, L"TeamViewer.exe"));
-    expect_painted(armed_headline(), kArmedHeadline, "the protection headline");
+    expect_headline(armed_headline(), kArmedHeadline, "the protection headline");
     expect_painted(blocked_line_on(kArmedFill), blocked_line(2), "the blocked-tools line");
     shot("resumed-alert");
     ASSERT_NO_FATAL_FAILURE(answer(alert, IDOK));
@@ -539,7 +560,7 @@ protected:
     EXPECT_EQ(message_box_text(box), kOverrideText);
     shot("override-confirm");
     ASSERT_NO_FATAL_FAILURE(answer(box, IDYES));
-    expect_painted(override_headline(), kOverrideHeadline, "the protection headline");
+    expect_headline(override_headline(), kOverrideHeadline, "the protection headline");
 
     LaunchedProgram* tool = start_copy(L"AnyDesk.exe");
     ASSERT_NE(tool, nullptr);
@@ -555,7 +576,7 @@ protected:
     ASSERT_NO_FATAL_FAILURE(expect_blocked(tool, "AnyDesk.exe"));
     HWND alert = box_with_caption(kAlertCaption, 15000);
     ASSERT_NO_FATAL_FAILURE(expect_alert_for(alert, L"AnyDesk.exe"));
-    expect_painted(armed_headline(), kArmedHeadline, "the protection headline");
+    expect_headline(armed_headline(), kArmedHeadline, "the protection headline");
     expect_painted(blocked_line_on(kArmedFill), blocked_line(3), "the blocked-tools line");
     shot("override-over-alert");
     ASSERT_NO_FATAL_FAILURE(answer(alert, IDOK));
@@ -579,7 +600,7 @@ protected:
         },
         15000));
     EXPECT_EQ(window_text(control(main_, IDC_IDENTIFIER_EDIT)), L"");
-    expect_painted(account_line(false), kPinSentLine, "the account line");
+    expect_painted(account_line(), kPinSentLine, "the account line");
     shot("pin-sent");
 
     ASSERT_TRUE(set_edit_text(main_, IDC_IDENTIFIER_EDIT, widen(code.c_str())));
@@ -592,10 +613,13 @@ protected:
     EXPECT_EQ(token_.rfind(L"ocp_", 0), 0u) << utf8(token_);
     EXPECT_FALSE(IsWindowVisible(control(main_, IDC_IDENTIFIER_EDIT)));
     EXPECT_FALSE(IsWindowVisible(control(main_, IDC_PIN_BUTTON)));
-    expect_painted(account_line(true), kLinkedLine, "the account line");
+    expect_painted(account_line(), kLinkedLine, "the account line");
     shot("linked-box");
     ASSERT_NO_FATAL_FAILURE(answer(box, IDOK));
-    EXPECT_EQ(account_card_foot_pixel(main_), kWindowBack) << "the account card is shorter";
+    // The purchase button still shows for a free plan, and the card still holds its row.
+    EXPECT_TRUE(IsWindowVisible(control(main_, IDC_GET_BUTTON)));
+    EXPECT_EQ(below_purchase_pixel(main_), kCardWhite) << "the button overhangs the card";
+    EXPECT_EQ(covered_pixels(main_, kAccountLineBox), 0);
     const std::vector<std::string> verify = requests_with("verify_pin");
     ASSERT_EQ(verify.size(), 1u);
     EXPECT_NE(verify[0].find(code), std::string::npos);
@@ -629,12 +653,12 @@ protected:
     ASSERT_TRUE(poll([&] { return requests_with("app_status").size() > statuses; }, 15000));
     EXPECT_EQ(json_member(requests_with("app_status").back(), "authorization"),
               "Bearer " + utf8(token_));
-    expect_painted(account_line(true), kLinkedLine, "the account line");
+    expect_painted(account_line(), kLinkedLine, "the account line");
     EXPECT_FALSE(IsWindowVisible(control(main_, IDC_IDENTIFIER_EDIT)));
     EXPECT_FALSE(IsWindowVisible(control(main_, IDC_PIN_BUTTON)));
-    EXPECT_EQ(account_card_foot_pixel(main_), kWindowBack);
     EXPECT_TRUE(IsWindowVisible(control(main_, IDC_GET_BUTTON))) << "a free plan can still buy";
-    expect_painted(armed_headline(), kArmedHeadline, "the protection headline");
+    EXPECT_EQ(below_purchase_pixel(main_), kCardWhite) << "the button overhangs the card";
+    expect_headline(armed_headline(), kArmedHeadline, "the protection headline");
     // The count starts again with each run and is raised only to the account's own reports;
     // the tools stopped before the device was linked were reported without an account.
     expect_painted(blocked_line_on(kArmedFill), blocked_line(0), "the blocked-tools line");
@@ -653,7 +677,7 @@ protected:
     shot("guardian-pin-prompt");
     ASSERT_NO_FATAL_FAILURE(answer(box, IDOK));
     EXPECT_TRUE(requests_with("verify_override_pin").empty());
-    expect_painted(armed_headline(), kArmedHeadline, "the protection headline");
+    expect_headline(armed_headline(), kArmedHeadline, "the protection headline");
 
     ASSERT_TRUE(set_edit_text(main_, IDC_MESSAGE_EDIT, widen(kGuardianPin)));
     shot("guardian-pin-typed");
@@ -662,7 +686,7 @@ protected:
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(message_box_text(box), kPinAcceptedText);
     EXPECT_EQ(window_text(control(main_, IDC_MESSAGE_EDIT)), L"") << "the PIN leaves the screen";
-    expect_painted(override_headline(), kOverrideHeadline, "the protection headline");
+    expect_headline(override_headline(), kOverrideHeadline, "the protection headline");
     shot("guardian-pin-accepted");
     ASSERT_NO_FATAL_FAILURE(answer(box, IDOK));
     const std::vector<std::string> sent = requests_with("verify_override_pin");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/ids.h"
 #include "tests/e2e/harness.h"
@@ -16,6 +17,47 @@ const wchar_t* const kCaption = L"Olvex Callwarden Startup";
 const wchar_t* const kInstalledText =
     L"Installed to LocalAppData & enabled automatic protection at Windows sign-in.";
 const wchar_t* const kRemovedText = L"Removed Callwarden from automatic Windows sign-in startup.";
+const wchar_t* const kUninstallKey =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OlvexCallwarden";
+const wchar_t* const kUninstallCaption = L"Olvex Callwarden \u2014 Uninstall";
+const wchar_t* const kTokenKey = L"Software\\Olvex\\Callwarden";
+
+DWORD reg_number(const wchar_t* subkey, const wchar_t* name) {
+  DWORD value = 0xFFFFFFFF;
+  DWORD size = sizeof(value);
+  RegGetValueW(HKEY_CURRENT_USER, subkey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+  return value;
+}
+
+std::wstring reg_text(const wchar_t* subkey, const wchar_t* name) {
+  std::wstring value;
+  return reg_get_string(HKEY_CURRENT_USER, subkey, name, &value) ? value : L"<absent>";
+}
+
+// The message box's default button: the one drawn with the default push-button style.
+int default_button_of(HWND box) {
+  for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+    HWND button = GetDlgItem(box, id);
+    if (button && (GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+      return id;
+  }
+  return 0;
+}
+
+// The files in the temporary folder whose names begin with `prefix`.
+std::vector<std::wstring> temp_files(const std::wstring& prefix) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::vector<std::wstring> found;
+  WIN32_FIND_DATAW data;
+  HANDLE search = FindFirstFileW((std::wstring(temp) + prefix + L"*").c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return found;
+  do {
+    found.push_back(data.cFileName);
+  } while (FindNextFileW(search, &data));
+  FindClose(search);
+  return found;
+}
 
 std::wstring start_entry(const std::wstring& program) { return L"\"" + program + L"\" --tray"; }
 
@@ -74,6 +116,7 @@ protected:
 
   void remove_install() {
     reg_delete_value(HKEY_CURRENT_USER, kRunKey, kRunValue);
+    reg_delete_tree(HKEY_CURRENT_USER, kUninstallKey);
     DeleteFileW(installed.c_str());
     RemoveDirectoryW(product_folder.c_str());
     RemoveDirectoryW(vendor_folder.c_str());
@@ -214,4 +257,85 @@ TEST_F(Autostart, running_from_the_installed_path_in_other_letter_case_copies_no
   EXPECT_EQ(box.text, kInstalledText);
   EXPECT_EQ(run_value(), start_entry(installed));
   EXPECT_TRUE(read_file_bytes(installed) == before) << "the running copy was rewritten";
+}
+
+TEST_F(Autostart, ticking_registers_the_installed_copy_under_apps_and_features) {
+  start();
+  click_checkbox();
+  ASSERT_TRUE(ticked());
+  EXPECT_EQ(reg_text(kUninstallKey, L"DisplayName"), L"Olvex Callwarden");
+  EXPECT_EQ(reg_text(kUninstallKey, L"Publisher"), L"Olvex Ltd");
+  EXPECT_EQ(reg_text(kUninstallKey, L"DisplayVersion"), L"1.0.0.100");
+  EXPECT_EQ(reg_text(kUninstallKey, L"DisplayIcon"), installed + L",0");
+  EXPECT_EQ(reg_text(kUninstallKey, L"InstallLocation"), product_folder);
+  EXPECT_EQ(reg_text(kUninstallKey, L"UninstallString"), L"\"" + installed + L"\" --uninstall");
+  const DWORD size_kb = reg_number(kUninstallKey, L"EstimatedSize");
+  EXPECT_EQ(size_kb, (read_file_bytes(installed).size() + 1023) / 1024);
+  EXPECT_EQ(reg_number(kUninstallKey, L"NoModify"), 1u);
+  EXPECT_EQ(reg_number(kUninstallKey, L"NoRepair"), 1u);
+  // Unticking keeps the copy, and with it its entry.
+  click_checkbox();
+  EXPECT_EQ(reg_text(kUninstallKey, L"DisplayName"), L"Olvex Callwarden");
+}
+
+// The uninstall as Apps & features starts it: the installed copy with --uninstall, while the
+// program runs. It asks once (No changes nothing), then stops the program, removes what was
+// registered and the stored token, and a helper copy in the temporary folder deletes the
+// installed copy once the uninstaller has ended, and says what was done.
+TEST_F(Autostart, uninstall_asks_then_removes_what_was_registered_the_token_and_the_copy) {
+  start();
+  click_checkbox();
+  ASSERT_TRUE(exists(installed));
+  ASSERT_TRUE(reg_set_string(HKEY_CURRENT_USER, kTokenKey, L"AuthToken", L"ocp_uninstalltest"));
+  const size_t helpers_before = temp_files(L"Olvex-Callwarden-uninstall-").size();
+
+  LaunchedProgram refused = {nullptr, 0};
+  ASSERT_TRUE(launch(installed, L"--uninstall", &refused));
+  HWND question = wait_message_box(refused.pid, 15000);
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(message_box_caption(question), kUninstallCaption);
+  EXPECT_EQ(default_button_of(question), IDNO);
+  ASSERT_TRUE(answer_message_box(question, IDNO));
+  DWORD code = 99;
+  EXPECT_TRUE(wait_exit(&refused, 10000, &code));
+  EXPECT_EQ(code, 0u);
+  close_program(&refused);
+  EXPECT_EQ(run_value(), start_entry(installed)) << "No leaves everything";
+  EXPECT_TRUE(exists(installed));
+  EXPECT_EQ(WaitForSingleObject(app.process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  LaunchedProgram uninstaller = {nullptr, 0};
+  ASSERT_TRUE(launch(installed, L"--uninstall", &uninstaller));
+  question = wait_message_box(uninstaller.pid, 15000);
+  ASSERT_NE(question, nullptr);
+  ASSERT_TRUE(answer_message_box(question, IDYES));
+  EXPECT_TRUE(wait_exit(&app, 15000, &code)) << "the running program was not stopped";
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(wait_exit(&uninstaller, 15000, &code));
+  close_program(&uninstaller);
+
+  HWND done = wait_message_box_captioned(kUninstallCaption, 30000);
+  ASSERT_NE(done, nullptr) << "no closing message";
+  const std::wstring text = message_box_text(done);
+  EXPECT_EQ(text.find(L"Olvex Callwarden has been removed:"), 0u);
+  for (const wchar_t* part : {L"Stopped the running Callwarden.", L"sign in to Windows",
+                              L"Apps & features", L"account sign-in", L"Deleted "}) {
+    EXPECT_NE(text.find(part), std::wstring::npos) << "missing: " << std::string(part, part + 8);
+  }
+  EXPECT_EQ(run_value(), L"<absent>");
+  EXPECT_EQ(reg_text(kUninstallKey, L"DisplayName"), L"<absent>");
+  EXPECT_EQ(reg_text(kTokenKey, L"AuthToken"), L"<absent>");
+  EXPECT_FALSE(exists(installed));
+  EXPECT_FALSE(exists(product_folder));
+  EXPECT_FALSE(exists(vendor_folder));
+  // The helper that deleted the copy is the one thing left, in the temporary folder.
+  EXPECT_EQ(temp_files(L"Olvex-Callwarden-uninstall-").size(), helpers_before + 1);
+  DWORD helper_pid = 0;
+  GetWindowThreadProcessId(done, &helper_pid);
+  HANDLE helper = OpenProcess(SYNCHRONIZE, FALSE, helper_pid);
+  ASSERT_TRUE(answer_message_box(done, IDOK));
+  if (helper != nullptr) {
+    EXPECT_EQ(WaitForSingleObject(helper, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(helper);
+  }
 }

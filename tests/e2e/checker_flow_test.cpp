@@ -53,7 +53,7 @@ COLORREF verdict_card_pixel(HWND window) {
   RECT client;
   GetClientRect(window, &client);
   const int width = client.right - client.left; // 680 at 96 DPI
-  return client_pixel(window, MulDiv(600, width, 680), MulDiv(526, width, 680));
+  return client_pixel(window, MulDiv(600, width, 680), MulDiv(532, width, 680));
 }
 
 bool card_turns(HWND window, COLORREF fill) {
@@ -66,8 +66,9 @@ PaintedText status_place(const CardLook& look) {
           look.status,         look.fill, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS};
 }
 
-PaintedText detail_place(const CardLook& look) {
-  return {{46, 436, 634, 522}, 13, 400, RGB(31, 41, 55), look.fill, DT_WORDBREAK | DT_END_ELLIPSIS};
+// `px`: the card font (13) unless the text needed a smaller one to fit.
+PaintedText detail_place(const CardLook& look, int px = 13) {
+  return {{46, 434, 634, 530}, px, 400, RGB(31, 41, 55), look.fill, DT_WORDBREAK | DT_EDITCONTROL};
 }
 
 std::string utf8(const std::wstring& text) {
@@ -271,6 +272,52 @@ TEST_F(CheckerFlow, a_pending_check_shows_checking_with_both_buttons_off_until_i
                     L"This message looks like a scam.\r\n- It asks for your card details.\r\n- "
                     L"The link is not Royal Mail's own.\r\nAdvice: Do not reply or click the "
                     L"link."));
+}
+
+// As long as the service's verdicts get: four reasons, one over two lines, and advice over
+// three. It must show whole, as it is, on fewer lines or in a smaller font, never cut.
+TEST_F(CheckerFlow, a_four_reason_verdict_shows_whole_in_its_card) {
+  HWND window = start(L"");
+  ASSERT_NE(window, nullptr);
+  const char* reasons[] = {
+      "A link goes to royalmail-fees.top, which uses the name Royal Mail but is not Royal Mail's "
+      "website.",
+      "It asks for your card or bank details.",
+      "It asks for a small fee to deliver a parcel, the most common scam text in the UK.",
+      "It threatens arrest, fines or a closed account to frighten you into acting."};
+  const char* advice =
+      "Do not open it. Go to Royal Mail's own website or app by typing the address yourself. Do "
+      "not reply, click or pay. If it came by text, forward it to 7726 for free. If you have "
+      "already paid or shared details, call your bank on 159 and report it to Action Fraud.";
+  std::string body = R"({"ok":true,"verdict":"SCAM","risk_score":100,)"
+                     R"("headline":"This message looks like a scam.","reasons":[)";
+  std::wstring shown = L"This message looks like a scam.";
+  for (size_t i = 0; i < 4; i++) {
+    body += std::string(i ? "," : "") + "\"" + reasons[i] + "\"";
+    shown += L"\r\n- " + std::wstring(reasons[i], reasons[i] + strlen(reasons[i]));
+  }
+  body += std::string(R"(],"advice":")") + advice + "\"}";
+  shown += L"\r\nAdvice: " + std::wstring(advice, advice + strlen(advice));
+  std::wstring joined = shown;
+  for (size_t at = joined.find(L"\r\n- "); at != std::wstring::npos; at = joined.find(L"\r\n- "))
+    joined.replace(at, 4, L"  \u2022 ");
+  ASSERT_TRUE(prepare_answer(200, body, 0));
+  ASSERT_NO_FATAL_FAILURE(check_typed(window, SCAM_TEXT));
+  ASSERT_TRUE(card_turns(window, SCAM.fill));
+  bool whole = false;
+  poll(
+      [&] {
+        for (int px : {13, 12, 11}) {
+          for (const std::wstring* text : {&shown, &joined})
+            whole = whole || painted_text_difference(window, detail_place(SCAM, px), *text) == 0;
+        }
+        return whole;
+      },
+      10000);
+  EXPECT_TRUE(whole) << "the detail box does not show the whole verdict in 13, 12 or 11 px";
+  // Below the text only the card's padding: nothing runs into its edge.
+  for (int x = 46; x < 634; x++)
+    ASSERT_EQ(client_pixel(window, x, 532), SCAM.fill) << x;
 }
 
 TEST_F(CheckerFlow, each_verdict_of_the_service_paints_its_colours_and_status_line) {

@@ -221,6 +221,32 @@ HWND wait_message_box(DWORD pid, DWORD timeout_ms) {
   }
 }
 
+struct CaptionSearch {
+  const std::wstring* caption;
+  HWND found;
+};
+
+static BOOL CALLBACK find_captioned_box(HWND w, LPARAM lp) {
+  CaptionSearch* s = reinterpret_cast<CaptionSearch*>(lp);
+  wchar_t cls[64];
+  if (GetClassNameW(w, cls, 64) == 0 || wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(w))
+    return TRUE;
+  if (window_text(w) != *s->caption) return TRUE;
+  s->found = w;
+  return FALSE;
+}
+
+HWND wait_message_box_captioned(const std::wstring& caption, DWORD timeout_ms) {
+  const ULONGLONG end = GetTickCount64() + timeout_ms;
+  for (;;) {
+    CaptionSearch s = {&caption, nullptr};
+    EnumWindows(find_captioned_box, reinterpret_cast<LPARAM>(&s));
+    if (s.found != nullptr) return s.found;
+    if (GetTickCount64() >= end) return nullptr;
+    Sleep(50);
+  }
+}
+
 std::wstring message_box_text(HWND box) {
   HWND text = GetDlgItem(box, 0xFFFF);
   return text ? window_text(text) : std::wstring();

@@ -58,6 +58,9 @@ RECT control_rect(HWND main_window, int id);
 HWND wait_message_box(DWORD pid, DWORD timeout_ms);
 // All message boxes of `pid` currently open, topmost first.
 std::vector<HWND> message_boxes(DWORD pid);
+// A message box of any process whose caption is `caption`, polled until one appears; null on
+// timeout. For boxes of programs the test did not start itself (a helper a program started).
+HWND wait_message_box_captioned(const std::wstring& caption, DWORD timeout_ms);
 std::wstring message_box_text(HWND box);
 std::wstring message_box_caption(HWND box);
 // Presses the button with `button_id` (IDOK, IDYES, IDNO...). False when there is none.

@@ -81,13 +81,13 @@ protected:
     return wait_started(&app_, args.find(L"tray") == std::wstring::npos, 15000);
   }
 
-  // Starts a copy of the dummy tool under `name`; the returned pointer stays valid
-  // until the test ends.
-  Tool* start_tool(const std::wstring& name) {
+  // Starts a copy of the dummy tool (or of `source`, another helper beside the tests) under
+  // `name`; the returned pointer stays valid until the test ends.
+  Tool* start_tool(const std::wstring& name, const wchar_t* source = L"dummy_tool.exe") {
     const std::wstring path = folder_ + L"\\" + name;
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
-        !CopyFileW((bin_dir() + L"\\dummy_tool.exe").c_str(), path.c_str(), FALSE)) {
-      ADD_FAILURE() << "cannot copy dummy_tool.exe to " << utf8(path);
+        !CopyFileW((bin_dir() + L"\\" + source).c_str(), path.c_str(), FALSE)) {
+      ADD_FAILURE() << "cannot copy " << utf8(source) << " to " << utf8(path);
       return nullptr;
     }
     Tool* tool = new_tool(name);
@@ -270,6 +270,43 @@ TEST_F(ProtectionBlocker, near_miss_names_keep_running) {
   const std::vector<HWND> alerts = alert_boxes();
   ASSERT_EQ(alerts.size(), 1u);
   EXPECT_TRUE(contains(message_box_text(alerts[0]), L"(AnyDesk.exe)"));
+}
+
+// A tool renamed by the caller is known by the version resource inside its file; a program
+// whose resource names no tool is spared. Both are started before two tools with listed
+// names, so the sweeps that ended those have looked at them too.
+TEST_F(ProtectionBlocker,
+       a_renamed_tool_is_found_by_its_version_resource_and_named_in_alert_and_report) {
+  auto reports = [] {
+    std::vector<std::string> found;
+    for (const std::string& line : service_requests()) {
+      if (line.find("report_blocked_tool") != std::string::npos) found.push_back(line);
+    }
+    return found;
+  };
+  const size_t reports_before = reports().size();
+  ASSERT_NE(start_callwarden(L""), nullptr);
+  Tool* ordinary = start_tool(L"notes.exe", L"ordinary_tool.exe");
+  Tool* plain = start_tool(L"invoice2.exe");
+  ASSERT_NE(ordinary, nullptr);
+  ASSERT_NE(plain, nullptr);
+  expect_blocked(start_tool(L"invoice.exe", L"disguised_tool.exe"));
+  HWND box = wait_alert_naming(L"invoice.exe (AnyDesk)", 5000);
+  ASSERT_NE(box, nullptr) << "no alert names \"invoice.exe (AnyDesk)\"";
+  EXPECT_EQ(message_box_text(box).find(L"STOP - Olvex Callwarden Blocked a Remote Control App! "
+                                       L"(invoice.exe (AnyDesk))\r\n"),
+            0u);
+  if (!service_dir().empty()) {
+    std::vector<std::string> after;
+    for (int i = 0; i < 100 && (after = reports()).size() == reports_before; i++)
+      Sleep(100);
+    ASSERT_EQ(after.size(), reports_before + 1);
+    EXPECT_NE(after.back().find("invoice.exe (AnyDesk)"), std::string::npos) << after.back();
+  }
+  expect_blocked(start_tool(L"AnyDesk.exe"));
+  expect_blocked(start_tool(L"TeamViewer.exe"));
+  EXPECT_TRUE(still_running(ordinary)) << "an ordinary version resource is no tool";
+  EXPECT_TRUE(still_running(plain)) << "no version resource at all is no tool";
 }
 
 TEST_F(ProtectionBlocker, alert_restores_the_window_from_the_tray_and_warns_on_top) {

@@ -10,7 +10,7 @@ namespace {
 
 // ---- which process names are remote-control tools ----
 
-TEST(ProtectionToolNames, ListHoldsTheNineToolsInOrderThenEnds) {
+TEST(ProtectionToolNames, TheNineFirstToolsKeepTheirOrderAndEveryNameIsLowerCaseAndUnique) {
   const wchar_t* expected[] = {L"anydesk.exe",
                                L"teamviewer.exe",
                                L"ultraviewer_desktop.exe",
@@ -20,11 +20,59 @@ TEST(ProtectionToolNames, ListHoldsTheNineToolsInOrderThenEnds) {
                                L"screenconnect.clientservice.exe",
                                L"rustdesk.exe",
                                L"quickassist.exe"};
-  for (int i = 0; i < 9; i++) {
-    ASSERT_NE(remote_tool_names[i], nullptr) << i;
-    EXPECT_STREQ(remote_tool_names[i], expected[i]) << i;
+  for (int i = 0; i < 9; i++)
+    EXPECT_STREQ(remote_tools[i].file_name, expected[i]) << i;
+  for (int i = 0; i < REMOTE_TOOL_COUNT; i++) {
+    const std::wstring name = remote_tools[i].file_name;
+    EXPECT_EQ(name.substr(name.size() - 4), L".exe") << i;
+    for (wchar_t c : name)
+      EXPECT_FALSE(c >= L'A' && c <= L'Z') << i;
+    ASSERT_NE(remote_tools[i].product, nullptr);
+    EXPECT_NE(remote_tools[i].product[0], L'\0') << i;
+    // A later duplicate would never be reached.
+    EXPECT_EQ(remote_tool_index(remote_tools[i].file_name), i);
   }
-  EXPECT_EQ(remote_tool_names[9], nullptr);
+}
+
+TEST(ProtectionToolNames, RemoteSupportToolsOfTechSupportScamsAreListed) {
+  EXPECT_STREQ(remote_tools[remote_tool_index(L"Support-LogMeInRescue.exe")].product,
+               L"LogMeIn Rescue");
+  EXPECT_STREQ(remote_tools[remote_tool_index(L"ZohoMeeting.exe")].product, L"Zoho Assist");
+  EXPECT_STREQ(remote_tools[remote_tool_index(L"ISLLight.exe")].product, L"ISL Light");
+  EXPECT_STREQ(remote_tools[remote_tool_index(L"SRServerSOS.exe")].product, L"Splashtop SOS");
+  EXPECT_STREQ(remote_tools[remote_tool_index(L"RustDesk.exe")].product, L"RustDesk");
+}
+
+TEST(ProtectionVersionNames, OriginalOrInternalNameFindsTheToolWithOrWithoutExe) {
+  EXPECT_EQ(version_name_tool_index(L"AnyDesk.exe"), 0);
+  EXPECT_EQ(version_name_tool_index(L"AnyDesk"), 0);
+  EXPECT_EQ(version_name_tool_index(L"ANYDESK.EXE"), 0);
+  EXPECT_EQ(version_name_tool_index(L"TeamViewer"), 1);
+  EXPECT_EQ(version_name_tool_index(L"ISL Light"), remote_tool_index(L"isl light.exe"));
+  EXPECT_EQ(version_name_tool_index(L"notepad.exe"), -1);
+  EXPECT_EQ(version_name_tool_index(L"AnyDesk.dll"), -1);
+  EXPECT_EQ(version_name_tool_index(L"AnyDesk.exe.mui"), -1);
+  EXPECT_EQ(version_name_tool_index(L"AnyDeskSetup.exe"), -1);
+  EXPECT_EQ(version_name_tool_index(L"Any"), -1);
+  EXPECT_EQ(version_name_tool_index(L".exe"), -1);
+  EXPECT_EQ(version_name_tool_index(L""), -1);
+  EXPECT_EQ(version_name_tool_index(nullptr), -1);
+  EXPECT_EQ(version_name_tool_index(L"\uFF21nyDesk"), -1); // fullwidth A
+}
+
+TEST(ProtectionVersionNames, FoundToolReadsFileNameThenProductAndTheProductSurvivesACut) {
+  wchar_t out[64];
+  format_found_tool(out, 64, L"invoice.exe", L"AnyDesk");
+  EXPECT_STREQ(out, L"invoice.exe (AnyDesk)");
+  const std::wstring long_name(200, L'x');
+  format_found_tool(out, 64, long_name.c_str(), L"AnyDesk");
+  EXPECT_EQ(std::wstring(out), std::wstring(53, L'x') + L" (AnyDesk)");
+  EXPECT_EQ(wcslen(out), 63u);
+  wchar_t tiny[6];
+  format_found_tool(tiny, 6, L"invoice.exe", L"AnyDesk");
+  EXPECT_EQ(wcslen(tiny), 5u) << "cut, still terminated";
+  format_found_tool(out, 64, L"invoice.exe", L"");
+  EXPECT_STREQ(out, L"invoice.exe");
 }
 
 TEST(ProtectionToolNames, NamesMatchWhateverTheCaseOfAsciiLetters) {

@@ -93,63 +93,66 @@ TEST(UiControlLayout, zero_client_width_gives_no_negative_sizes) {
 }
 
 TEST(UiPaintLayout, matches_the_design_figures_at_96_dpi) {
-  const PaintLayout p = paint_layout(680, 96, 0);
+  const PaintLayout p = paint_layout(680, 96, 1);
   expect_box(p.header_band, 0, 0, 680, 62, "header_band");
   expect_box(p.title, 20, 8, 660, 36, "title");
   expect_box(p.credit_line, 20, 35, 660, 58, "credit_line");
   expect_box(p.account_card, 20, 68, 660, 128, "account_card");
-  expect_box(p.account_line, 34, 72, 465, 94, "account_line");
+  expect_box(p.account_line, 34, 69, 646, 88, "account_line");
   expect_box(p.protection_card, 20, 136, 660, 226, "protection_card");
   expect_box(p.protection_headline, 34, 146, 356, 174, "protection_headline");
   expect_box(p.blocked_line, 34, 188, 646, 220, "blocked_line");
   expect_box(p.checker_card, 20, 236, 660, 542, "checker_card");
   expect_box(p.checker_title, 34, 242, 646, 266, "checker_title");
-  expect_box(p.verdict_card, 34, 402, 646, 530, "verdict_card");
+  expect_box(p.verdict_card, 34, 402, 646, 536, "verdict_card");
   expect_box(p.status_line, 46, 410, 634, 434, "status_line");
-  expect_box(p.detail_text, 46, 436, 634, 522, "detail_text");
+  expect_box(p.detail_text, 46, 434, 634, 530, "detail_text");
   expect_box(p.bottom_card, 20, 550, 660, 608, "bottom_card");
 }
 
-TEST(UiPaintLayout, account_card_and_line_are_shorter_when_signed_in) {
-  const PaintLayout out = paint_layout(680, 96, 0);
-  const PaintLayout in = paint_layout(680, 96, 1);
-  expect_box(in.account_card, 20, 68, 660, 106, "signed-in account_card");
-  expect_box(in.account_line, 34, 72, 465, 102, "signed-in account_line");
-  EXPECT_EQ(out.account_card.bottom, 128);
-  EXPECT_EQ(out.account_line.bottom, 94);
+TEST(UiPaintLayout, without_a_row_of_controls_the_account_card_is_short_and_holds_the_line) {
+  const PaintLayout with_row = paint_layout(680, 96, 1);
+  const PaintLayout without = paint_layout(680, 96, 0);
+  expect_box(without.account_card, 20, 68, 660, 106, "short account_card");
+  expect_box(without.account_line, 34, 72, 646, 102, "account_line in the short card");
   // Nothing below the first card moves.
-  EXPECT_EQ(in.protection_card.top, out.protection_card.top);
-  EXPECT_EQ(in.verdict_card.top, out.verdict_card.top);
+  EXPECT_EQ(without.protection_card.top, with_row.protection_card.top);
+  EXPECT_EQ(without.verdict_card.top, with_row.verdict_card.top);
 }
 
 TEST(UiPaintLayout, scales_every_term_at_144_dpi) {
-  const PaintLayout p = paint_layout(1020, 144, 0);
+  const PaintLayout p = paint_layout(1020, 144, 1);
   EXPECT_EQ(p.header_band.bottom, 93);
-  expect_box(p.verdict_card, 51, 603, 969, 795, "verdict_card");
+  expect_box(p.verdict_card, 51, 603, 969, 804, "verdict_card");
   expect_box(p.status_line, 69, 615, 951, 651, "status_line");
-  expect_box(p.detail_text, 69, 654, 951, 783, "detail_text");
+  expect_box(p.detail_text, 69, 651, 951, 795, "detail_text");
   expect_box(p.account_card, 30, 102, 990, 192, "account_card");
-  EXPECT_EQ(paint_layout(1020, 144, 1).account_card.bottom, 159);
-  EXPECT_EQ(p.account_line.right, 990 - 293); // (W - m) - scale(195), 292.5 rounded up
+  expect_box(p.account_line, 51, 104, 969, 132, "account_line");
+  EXPECT_EQ(paint_layout(1020, 144, 0).account_card.bottom, 159);
 }
 
 TEST(UiPaintLayout, verdict_texts_follow_the_verdict_card_at_98_dpi) {
-  const PaintLayout p = paint_layout(694, 98, 0);
-  expect_box(p.verdict_card, 34, 410, 660, 541, "verdict_card");
+  const PaintLayout p = paint_layout(694, 98, 1);
+  expect_box(p.verdict_card, 34, 410, 660, 547, "verdict_card");
   expect_box(p.status_line, 46, 418, 648, 443, "status_line");
-  EXPECT_EQ(p.detail_text.bottom, 533);
+  EXPECT_EQ(p.detail_text.bottom, 541);
   EXPECT_EQ(p.header_band.bottom, 63);
 }
 
 TEST(UiPaintLayout, zero_client_width_leaves_heights_and_left_edges) {
-  const PaintLayout p = paint_layout(0, 96, 0);
+  const PaintLayout p = paint_layout(0, 96, 1);
   expect_box(p.header_band, 0, 0, 0, 62, "header_band");
   expect_box(p.account_card, 20, 68, -20, 128, "account_card");
-  expect_box(p.verdict_card, 34, 402, -34, 530, "verdict_card");
+  expect_box(p.verdict_card, 34, 402, -34, 536, "verdict_card");
   EXPECT_LE(p.status_line.right, p.status_line.left);
 }
 
-TEST(UiLayoutFit, controls_lie_inside_their_cards_when_signed_out) {
+bool overlaps(const ControlPlace& c, const PaintBox& b) {
+  return c.x < b.right && b.left < c.x + c.width && c.y < b.bottom && b.top < c.y + c.height;
+}
+
+// Every control lies inside its card, and none covers a painted text, at every DPI.
+TEST(UiLayoutFit, controls_lie_inside_their_cards_and_off_every_text) {
   const struct {
     int width;
     unsigned dpi;
@@ -157,7 +160,7 @@ TEST(UiLayoutFit, controls_lie_inside_their_cards_when_signed_out) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.dpi);
     const ControlLayout l = control_layout(c.width, c.dpi);
-    const PaintLayout p = paint_layout(c.width, c.dpi, 0);
+    const PaintLayout p = paint_layout(c.width, c.dpi, 1);
     EXPECT_TRUE(inside(l.identifier_edit, p.account_card));
     EXPECT_TRUE(inside(l.pin_button, p.account_card));
     EXPECT_TRUE(inside(l.get_button, p.account_card));
@@ -168,16 +171,28 @@ TEST(UiLayoutFit, controls_lie_inside_their_cards_when_signed_out) {
     EXPECT_TRUE(inside(l.check_button, p.checker_card));
     EXPECT_TRUE(inside(l.clean_popups_button, p.bottom_card));
     EXPECT_TRUE(inside(l.startup_checkbox, p.bottom_card));
-    // The check buttons sit above the verdict card, the buttons right of the headline.
-    EXPECT_LE(l.check_button.y + l.check_button.height, p.verdict_card.top);
-    EXPECT_LE(p.protection_headline.right, l.override_button.x);
-    EXPECT_LE(p.account_line.right, l.get_button.x);
+    const ControlPlace controls[] = {l.identifier_edit,    l.pin_button,   l.get_button,
+                                     l.override_button,    l.pause_button, l.message_edit,
+                                     l.paste_check_button, l.check_button, l.clean_popups_button,
+                                     l.startup_checkbox};
+    const PaintBox texts[] = {
+        p.title,        p.credit_line,   p.account_line, p.protection_headline,
+        p.blocked_line, p.checker_title, p.status_line,  p.detail_text};
+    for (const ControlPlace& control : controls) {
+      for (const PaintBox& text : texts)
+        EXPECT_FALSE(overlaps(control, text)) << control.x << "," << control.y;
+    }
+    // Each text lies inside its card.
+    EXPECT_TRUE(p.account_line.top > p.account_card.top &&
+                p.account_line.bottom < p.account_card.bottom);
+    EXPECT_TRUE(p.detail_text.top > p.status_line.top &&
+                p.detail_text.bottom < p.verdict_card.bottom);
   }
 }
 
-TEST(UiLayoutFit, purchase_button_hangs_below_the_signed_in_card) {
+TEST(UiLayoutFit, the_purchase_button_alone_still_lies_inside_the_account_card) {
   const ControlLayout l = control_layout(680, 96);
-  const PaintLayout p = paint_layout(680, 96, 1);
-  EXPECT_EQ(p.account_card.bottom - p.account_card.top, 38);
-  EXPECT_EQ(l.get_button.y + l.get_button.height - p.account_card.bottom, 12);
+  const PaintLayout p = paint_layout(680, 96, 1); // signed in, not entitled: the row shows
+  EXPECT_TRUE(inside(l.get_button, p.account_card));
+  EXPECT_EQ(p.account_card.bottom - (l.get_button.y + l.get_button.height), 10);
 }

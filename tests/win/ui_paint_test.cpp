@@ -43,6 +43,8 @@ protected:
     g_app.font_body = create_ui_font(13, 400);
     g_app.font_button = create_ui_font(13, 600);
     g_app.font_status = create_ui_font(15, 700);
+    g_app.font_detail_small = create_ui_font(12, 400);
+    g_app.font_detail_smaller = create_ui_font(11, 400);
     g_app.background_brush = CreateSolidBrush(BACKGROUND);
     g_app.static_brush = CreateSolidBrush(WHITE);
     width_ = scale(680);
@@ -85,7 +87,9 @@ protected:
     EXPECT_EQ(at(mid_x, b.bottom), outside) << "bottom outside";
   }
 
-  PaintLayout layout() const { return paint_layout(width_, g_app.dpi, g_app.signed_in); }
+  PaintLayout layout() const {
+    return paint_layout(width_, g_app.dpi, (g_app.signed_in && g_app.entitled) ? 0 : 1);
+  }
 
   void make_canvas() {
     BITMAPINFO bi;
@@ -114,9 +118,10 @@ protected:
   }
 
   void release_resources() {
-    HGDIOBJ objects[] = {g_app.font_header,      g_app.font_small,  g_app.font_card_title,
-                         g_app.font_body,        g_app.font_button, g_app.font_status,
-                         g_app.background_brush, g_app.static_brush};
+    HGDIOBJ objects[] = {g_app.font_header,       g_app.font_small,          g_app.font_card_title,
+                         g_app.font_body,         g_app.font_button,         g_app.font_status,
+                         g_app.font_detail_small, g_app.font_detail_smaller, g_app.background_brush,
+                         g_app.static_brush};
     for (HGDIOBJ o : objects) {
       if (o) DeleteObject(o);
     }
@@ -180,7 +185,7 @@ TEST_F(UiPaint, borders_stay_one_pixel_wide_at_144_dpi) {
   {
     SCOPED_TRACE("verdict card");
     EXPECT_EQ(l.verdict_card.left, 51);
-    EXPECT_EQ(l.verdict_card.bottom, 795);
+    EXPECT_EQ(l.verdict_card.bottom, 804);
     expect_card(l.verdict_card, IDLE.fill, IDLE.border, WHITE);
   }
   {
@@ -189,13 +194,18 @@ TEST_F(UiPaint, borders_stay_one_pixel_wide_at_144_dpi) {
   }
 }
 
-TEST_F(UiPaint, account_card_is_shorter_when_signed_in) {
+TEST_F(UiPaint, account_card_holds_the_purchase_row_until_the_account_is_entitled) {
   paint();
   EXPECT_EQ(at(300, 110), WHITE);
   EXPECT_EQ(at(300, 127), CARD_BORDER);
   EXPECT_EQ(at(300, 128), BACKGROUND);
 
-  g_app.signed_in = 1;
+  g_app.signed_in = 1; // the purchase button still shows: the card keeps its row
+  paint();
+  EXPECT_EQ(at(300, 127), CARD_BORDER);
+  EXPECT_EQ(at(300, 128), BACKGROUND);
+
+  g_app.entitled = 1;
   paint();
   EXPECT_EQ(at(300, 104), WHITE);
   EXPECT_EQ(at(300, 105), CARD_BORDER);
@@ -336,3 +346,95 @@ TEST_F(UiPaint, deletes_every_brush_and_pen_it_makes) {
   EXPECT_EQ(verdict_fill, RGB(230, 244, 234));
   EXPECT_EQ(still_free, headroom - 10);
 }
+
+namespace {
+
+// A scam verdict as long as the service gives: four reasons, one of them wrapping, and advice
+// over three lines.
+const wchar_t kFourReasonDetail[] =
+    L"This message looks like a scam.\r\n- A link goes to royalmail-fees.top, which uses the "
+    L"name Royal Mail but is not Royal Mail's website.\r\n- It asks for your card or bank "
+    L"details.\r\n- It asks for a small fee to deliver a parcel, the most common scam text in the "
+    L"UK.\r\n- It threatens arrest, fines or a closed account to frighten you into acting.\r\n"
+    L"Advice: Do not open it. Go to Royal Mail's own website or app by typing the address "
+    L"yourself. Do not reply, click or pay. If it came by text, forward it to 7726 for free. If "
+    L"you have already paid or shared details, call your bank on 159 and report it to Action "
+    L"Fraud.";
+
+std::wstring joined(const std::wstring& text) {
+  std::wstring out = text;
+  for (size_t at = out.find(L"\r\n- "); at != std::wstring::npos; at = out.find(L"\r\n- "))
+    out.replace(at, 4, L"  \u2022 ");
+  return out;
+}
+
+class UiPaintFit : public UiPaint, public ::testing::WithParamInterface<unsigned> {};
+
+// Whether the box shows exactly `text` drawn whole in a Segoe UI request of `px` (at 96 DPI).
+bool box_shows(HDC painted, const PaintBox& b, COLORREF fill, COLORREF ink, int px,
+               const std::wstring& text) {
+  const int w = b.right - b.left;
+  const int h = b.bottom - b.top;
+  HDC dc = CreateCompatibleDC(painted);
+  HBITMAP bitmap = CreateCompatibleBitmap(painted, w, h);
+  HGDIOBJ kept_bitmap = SelectObject(dc, bitmap);
+  HBRUSH brush = CreateSolidBrush(fill);
+  RECT r = {0, 0, w, h};
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+  HFONT font = create_ui_font(px, 400);
+  HGDIOBJ kept_font = SelectObject(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ink);
+  DrawTextW(dc, text.c_str(), -1, &r, DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+  bool same = true;
+  for (int y = 0; y < h && same; y++) {
+    for (int x = 0; x < w && same; x++)
+      same = GetPixel(dc, x, y) == GetPixel(painted, b.left + x, b.top + y);
+  }
+  SelectObject(dc, kept_font);
+  SelectObject(dc, kept_bitmap);
+  DeleteObject(font);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return same;
+}
+
+TEST_P(UiPaintFit, a_four_reason_verdict_shows_whole_in_its_box) {
+  set_dpi(GetParam());
+  copy_wide(g_app.detail_text, ARRAYSIZE(g_app.detail_text), kFourReasonDetail);
+  g_app.verdict_state = VERDICT_SCAM;
+  paint();
+  const PaintLayout l = layout();
+  const COLORREF fill = RGB(252, 232, 230);
+  bool whole = false;
+  for (int px : {13, 12, 11}) {
+    for (const std::wstring& text : {std::wstring(kFourReasonDetail), joined(kFourReasonDetail)})
+      whole = whole || box_shows(dc_, l.detail_text, fill, RGB(31, 41, 55), px, text);
+  }
+  EXPECT_TRUE(whole) << "the detail is not the whole text in 13, 12 or 11 px";
+  // Nothing below the box but the card's own padding and border.
+  PaintBox below = l.detail_text;
+  below.top = l.detail_text.bottom;
+  below.bottom = l.verdict_card.bottom - 1;
+  EXPECT_EQ(count_in(below, fill), (below.right - below.left) * (below.bottom - below.top));
+}
+
+TEST_P(UiPaintFit, the_sign_in_line_shows_whole_above_the_row_of_controls) {
+  set_dpi(GetParam());
+  copy_wide(g_app.account_text, ARRAYSIZE(g_app.account_text),
+            L"Sign in with your Email or UK Mobile (07...) to link Family Guardian alerts:");
+  paint();
+  const PaintLayout l = layout();
+  // The line's ink lies inside its box, which ends where the edit and buttons begin.
+  EXPECT_GT(count_in(l.account_line, RGB(31, 41, 55)), 20);
+  const int right_end = l.account_line.right;
+  for (int y = l.account_line.top; y < l.account_line.bottom; y++)
+    ASSERT_EQ(at(right_end, y), WHITE) << "the line runs past its box at y " << y;
+  for (int x = l.account_line.left; x < l.account_line.right; x++)
+    ASSERT_EQ(at(x, l.account_line.bottom), WHITE) << "ink below the line at x " << x;
+}
+
+INSTANTIATE_TEST_SUITE_P(AtTwoDpis, UiPaintFit, ::testing::Values(96u, 144u));
+
+} // namespace
