@@ -87,13 +87,14 @@ void note_request(HttpsService* service, const httplib::Request& req, const char
                   int status, Clock::time_point started) {
   double seconds = std::chrono::duration<double>(Clock::now() - started).count();
   metrics_note_request(&service->context.metrics, action, status, seconds);
-  std::string line =
-      "{\"time\":" + json_quote_bytes(utc_timestamp(std::time(nullptr))) +
-      ",\"method\":" + json_quote_bytes(req.method.substr(0, 16)) +
-      ",\"path\":" + json_quote_bytes(req.path.substr(0, 64)) +
-      ",\"action\":" + json_quote_bytes(action) + ",\"status\":" + std::to_string(status) +
-      ",\"ms\":" + std::to_string(static_cast<long long>(seconds * 1000000) / 1000.0) +
-      ",\"client\":" + json_quote_bytes(client_of(service, req)) + "}\n";
+  char ms[32];
+  std::snprintf(ms, sizeof(ms), "%.3f", seconds * 1000);
+  std::string line = "{\"time\":" + json_quote_bytes(utc_timestamp(std::time(nullptr))) +
+                     ",\"method\":" + json_quote_bytes(req.method.substr(0, 16)) +
+                     ",\"path\":" + json_quote_bytes(req.path.substr(0, 64)) +
+                     ",\"action\":" + json_quote_bytes(action) +
+                     ",\"status\":" + std::to_string(status) + ",\"ms\":" + ms +
+                     ",\"client\":" + json_quote_bytes(client_of(service, req)) + "}\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
