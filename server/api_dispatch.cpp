@@ -117,7 +117,7 @@ ApiAnswer handle_api_request(ServiceContext* context, const ApiRequest& request,
     }
   }
 
-  ActionInput input{&body, false, 0, now, request.client};
+  ActionInput input{&body, false, 0, DeviceLink(), now, request.client};
   if (action->token_use != kTokenIgnored) {
     std::string token;
     TokenState state = read_bearer_token(request.has_authorization, request.authorization, &token);
@@ -125,7 +125,8 @@ ApiAnswer handle_api_request(ServiceContext* context, const ApiRequest& request,
     if (state == kWellFormedToken) {
       StoreLease lease(context->store);
       if (!lease.get()) return named(error_answer(500, STORE_FAILURE_TEXT), action);
-      input.linked = store_find_token(lease.get(), token, &input.account_id) != 0;
+      input.linked = store_find_device(lease.get(), token, &input.device) != 0;
+      input.account_id = input.device.account_id;
       if (!input.linked && action->token_use == kTokenOptional)
         return named(error_answer(401, kUnknownToken), action);
     }
