@@ -47,7 +47,7 @@ std::string tool_display_name(const std::string& tool_name) {
   return name.empty() ? std::string("a remote-control program") : name;
 }
 
-std::string one_line(const std::string& text) {
+std::string one_line(const std::string& text, size_t max_characters) {
   std::string clean = repair_utf8(text);
   std::string out;
   size_t characters = 0;
@@ -55,7 +55,7 @@ std::string one_line(const std::string& text) {
     unsigned char c = static_cast<unsigned char>(clean[i]);
     if (c < 0x20 || c == 0x7F) c = ' ';
     if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
-    if ((c & 0xC0) != 0x80 && ++characters > 60) break;
+    if ((c & 0xC0) != 0x80 && ++characters > max_characters) break;
     out.push_back(static_cast<char>(c));
   }
   while (!out.empty() && out.back() == ' ')

@@ -25,8 +25,8 @@ struct AlertFacts {
 std::string tool_display_name(const std::string& tool_name);
 
 // A label or name fit for one line of text: control bytes dropped, blanks squeezed, at most
-// 60 characters.
-std::string one_line(const std::string& text);
+// `max_characters` characters.
+std::string one_line(const std::string& text, size_t max_characters = 60);
 
 // "Callwarden stopped AnyDesk on DESKTOP-1234 at 14:02. If nobody in the family expected this,
 // call Mum now."

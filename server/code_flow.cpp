@@ -88,7 +88,7 @@ CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::st
   result.challenge.purpose = purpose;
   if (!store_add_challenge(store, result.challenge, code)) return refused(500, STORE_FAILURE_TEXT);
   if (!deliver_sign_in_code(data_file(*context, "outbox.txt"), recipient, code, result.challenge.id,
-                            now))
+                            purpose, now))
     return refused(500, "The code could not be sent just now. Please try again.");
   return result;
 }

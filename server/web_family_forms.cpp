@@ -10,7 +10,7 @@
 
 namespace {
 
-const size_t kMaxPersonNameBytes = 120; // 40 characters of any script
+const size_t kMaxPersonNameCharacters = 40;
 
 WebAnswer problem_page(WebCall* call, int status, FamilySection section, const std::string& text,
                        int64_t retry_after = 0) {
@@ -133,8 +133,8 @@ WebAnswer post_contact_remove(WebCall* call) {
 
 WebAnswer post_computer_name(WebCall* call) {
   const std::string& link = field(call, "link");
-  std::string name = one_line(field(call, ("name-" + link).c_str()));
-  if (name.size() > kMaxPersonNameBytes) name.resize(kMaxPersonNameBytes);
+  const std::string name =
+      one_line(field(call, ("name-" + link).c_str()), kMaxPersonNameCharacters);
   if (!store_name_device(call->store, call->account.id, link, name))
     return problem_page(call, 404, kSectionComputers, "That computer is not linked any more.");
   return redirect_answer("/family?note=name-saved#computers");

@@ -80,6 +80,7 @@ WebAnswer get_family(WebCall* call) {
 }
 
 WebAnswer post_send_code(WebCall* call) {
+  if (call->signed_in) return redirect_answer("/family"); // an old tab's form
   SignInView view;
   view.typed = field(call, "identifier");
   std::string identifier;
@@ -103,6 +104,7 @@ WebAnswer post_send_code(WebCall* call) {
 }
 
 WebAnswer post_sign_in(WebCall* call) {
+  if (call->signed_in) return redirect_answer("/family"); // an old tab's form
   const std::string challenge_id = field(call, "challenge");
   CodeResult checked = check_code(call->context, call->store, challenge_id, field(call, "code"),
                                   kCodeForSignIn, call->request->now);

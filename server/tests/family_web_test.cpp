@@ -144,6 +144,7 @@ TEST_F(FamilyWeb, WrongCodesAndCodesForOtherPurposesDoNotSignIn) {
   ASSERT_EQ(other.post("/family/pin/send-code", {}).status, 303);
   std::string outbox = read_data_file("outbox.txt");
   nlohmann::json line = nlohmann::json::parse(outbox.substr(outbox.rfind('{')));
+  EXPECT_EQ(line["purpose"], "pin_change") << "the message can say what the code is for";
   ServiceReply program =
       call(R"({"action":"verify_pin","challenge_id":")" + line["challenge_id"].get<std::string>() +
            R"(","pin_code":")" + line["code"].get<std::string>() + "\"}");
