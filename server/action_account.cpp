@@ -67,8 +67,6 @@ ApiAnswer action_app_status(ServiceContext* context, const ActionInput& input) {
       !store_count_reports_since(store, account.id, input.now - kReportWindowSeconds, &reports)) {
     return error_answer(500, STORE_FAILURE_TEXT);
   }
-  // For "Computers linked" on the family page; written only when something changed.
-  store_note_device_seen(store, input.device, member_text(input, "device_label"), input.now);
   members["authenticated"] = true;
   members["entitled"] = account.entitled;
   members["customer_name"] = account.customer_name;

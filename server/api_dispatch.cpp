@@ -3,6 +3,7 @@
 #include "api_actions.h"
 #include "store_pool.h"
 #include "bearer_token.h"
+#include "store_family.h"
 #include "utf8_repair.h"
 
 namespace {
@@ -127,6 +128,11 @@ ApiAnswer handle_api_request(ServiceContext* context, const ApiRequest& request,
       if (!lease.get()) return named(error_answer(500, STORE_FAILURE_TEXT), action);
       input.linked = store_find_device(lease.get(), token, &input.device) != 0;
       input.account_id = input.device.account_id;
+      // What the family page shows of the computer: every action carries its label (kept when
+      // it changes), and app_status is its status call (its time kept at most once a minute).
+      if (input.linked)
+        store_note_device_seen(lease.get(), input.device, member_text(input, "device_label"), now,
+                               action->token_use == kTokenReported);
       if (!input.linked && action->token_use == kTokenOptional)
         return named(error_answer(401, kUnknownToken), action);
     }

@@ -32,10 +32,14 @@ int store_find_device(ServiceStore* store, const std::string& token, DeviceLink*
 }
 
 int store_note_device_seen(ServiceStore* store, const DeviceLink& known, const std::string& label,
-                           int64_t now) {
-  // Most statuses change nothing worth a write; the read that found the token says so.
-  if (known.device_label == label && now - known.last_seen_at < kDeviceSeenWriteSeconds) return 1;
+                           int64_t now, bool status) {
+  // Most calls change nothing worth a write; the read that found the token says so.
+  const bool stale = status && now - known.last_seen_at >= kDeviceSeenWriteSeconds;
+  if (known.device_label == label && !stale) return 1;
   SqlRows rows;
+  if (!status)
+    return store->sql->run("UPDATE device_tokens SET device_label = $1 WHERE link_id = $2",
+                           {sql_text(label), sql_text(known.link_id)}, &rows);
   return store->sql->run("UPDATE device_tokens SET device_label = $1, last_seen_at = $2 "
                          "WHERE link_id = $3 AND (device_label <> $1 OR last_seen_at <= $4)",
                          {sql_text(label), sql_number(now), sql_text(known.link_id),

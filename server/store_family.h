@@ -27,10 +27,11 @@ struct DeviceLink {
 const int64_t kDeviceSeenWriteSeconds = 60;
 
 int store_find_device(ServiceStore* store, const std::string& token, DeviceLink* out);
-// Records the label and time of an app_status, unless the same label was written less than
-// kDeviceSeenWriteSeconds ago (then nothing is written at all).
+// Records the label a linked computer sent, when it changed, and for a status call
+// (`status`) its time, unless that was written less than kDeviceSeenWriteSeconds ago. Most
+// calls write nothing at all.
 int store_note_device_seen(ServiceStore* store, const DeviceLink& known, const std::string& label,
-                           int64_t now);
+                           int64_t now, bool status);
 int store_list_devices(ServiceStore* store, int64_t account_id, std::vector<DeviceLink>* out);
 // 1 when the account had this link and it is gone: its token stops working at once.
 int store_unlink_device(ServiceStore* store, int64_t account_id, const std::string& link_id);

@@ -12,7 +12,7 @@ std::string problem_in(const FamilyView& view, FamilySection section) {
   return view.problem_section == section ? view.problem : std::string();
 }
 
-std::string when(int64_t at) { return at > 0 ? uk_date_time(at) : "not yet"; }
+std::string when(int64_t at) { return at > 0 ? uk_date_time(at) : "not since it was linked"; }
 
 std::string computers_section(const FamilyView& view, const std::string& csrf) {
   std::string html = "<h2 id=\"computers\">Computers linked</h2>\n";

@@ -202,7 +202,7 @@ TEST_F(FamilyWeb, DeviceLabelsAndNamesAreShownAsTextNeverAsMarkup) {
   EXPECT_EQ(named.body.find("<b>"), std::string::npos);
 }
 
-TEST_F(FamilyWeb, StatusRecordsTheLabelWithoutWritingAtEveryCall) {
+TEST_F(FamilyWeb, LinkedComputersAreNamedByWhatTheySendWithoutAWriteAtEveryCall) {
   std::string token = sign_in("jane@example.com");
   ASSERT_EQ(status(token, "DESKTOP-1234").status, 200);
   long long first_seen = number("SELECT last_seen_at FROM device_tokens");
@@ -217,6 +217,10 @@ TEST_F(FamilyWeb, StatusRecordsTheLabelWithoutWritingAtEveryCall) {
                    "last_seen_at >= " +
                    std::to_string(first_seen)),
             1);
+  // A report names the computer too (a computer linked since its last start has sent no
+  // status yet), without counting as a status.
+  ASSERT_EQ(report(token, "AnyDesk.exe").status, 200);
+  EXPECT_EQ(number("SELECT COUNT(*) FROM device_tokens WHERE device_label = 'DESKTOP-1234'"), 1);
 }
 
 TEST_F(FamilyWeb, PinChangeNeedsAFreshCodeWarnsOnGuessablePinsAndWorksForTheOverride) {

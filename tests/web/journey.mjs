@@ -188,6 +188,8 @@ try {
     const mail = fs.readFileSync(process.env.SERVICE_SMTP_LOG, 'utf8');
     check('both people got the alert by email', mail.includes(`To: <${guardian}>`) && mail.includes(`To: <${contact}>`));
   }
+  const computer = await page.$eval('#computers + section h3', (h) => h.textContent);
+  check('the computer is listed under the name it reported', computer !== '' && computer !== 'A computer', computer);
   const nameInput = await page.$('form[action="/family/computers/name"] input[name^="name-"]');
   await nameInput.type('Mum');
   await submit(page, 'form[action="/family/computers/name"] button');
