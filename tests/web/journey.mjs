@@ -206,6 +206,7 @@ try {
   await page.evaluate(() => document.querySelector('form[action="/family/sign-out"] input[name=csrf]').remove());
   response = await submit(page, 'form[action="/family/sign-out"] button');
   check('a form without its CSRF token is refused (403)', response.status() === 403, `${response.status()}`);
+  await axe(page, 'the refusal page');
   await page.goto(`${site}/family`);
   check('and changed nothing: still signed in', (await page.content()).includes('Signed in as'));
 
