@@ -1,12 +1,16 @@
 // app_status, verify_override_pin and report_blocked_tool: what a linked
 // device asks of its account.
+#include "alert_raise.h"
 #include "api_actions.h"
+#include "guardian_pin_rules.h"
 #include "store_pool.h"
 
 namespace {
 
 const int64_t kReportWindowSeconds = 30 * 24 * 60 * 60;
 const int kGuardianTries = 5;
+// Wrong PINs in a row after which the family is told.
+const int kGuardianAlertAfter = 3;
 const int64_t kGuardianLockSeconds = 15 * 60;
 
 const char* const kNotLinked = "This computer is not linked to an account, so there is no Guardian "
@@ -18,18 +22,25 @@ const char* const kWrongGuardianPin = "That Guardian PIN is not right. Please tr
 const char* const kGuardianLocked =
     "Too many wrong Guardian PINs. Please wait 15 minutes and try again.";
 
-bool is_four_digits(const std::string& pin) {
-  if (pin.size() != 4) return false;
-  for (char c : pin) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
 std::string trimmed(const std::string& text) {
   size_t first = text.find_first_not_of(" \t\r\n");
   if (first == std::string::npos) return std::string();
   return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+AlertFacts facts_of(const ActionInput& input, AlertKind kind) {
+  AlertFacts facts;
+  facts.kind = kind;
+  facts.device_label = member_text(input, "device_label");
+  facts.person_name = input.device.person_name;
+  facts.at = input.now;
+  return facts;
+}
+
+// What happened is kept for the family page; losing it must not refuse the override.
+void note_override(ServiceStore* store, const ActionInput& input, const char* kind) {
+  store_add_event(store, input.account_id, kind, std::string(), member_text(input, "device_label"),
+                  input.now);
 }
 
 ApiAnswer guardian_locked(ServiceContext* context, int64_t locked_until, int64_t now) {
@@ -80,13 +91,20 @@ ApiAnswer action_verify_override_pin(ServiceContext* context, const ActionInput&
   int attempt = 0;
   if (!store_start_guardian_try(store, account.id, input.now, &attempt))
     return error_answer(500, STORE_FAILURE_TEXT);
-  if (attempt == 0 || attempt > kGuardianTries)
+  if (attempt == 0 || attempt > kGuardianTries) {
+    note_override(store, input, "override_refused");
     return guardian_locked(context, account.guardian_locked_until, input.now);
+  }
   if (store_guardian_pin_matches(store, account, pin)) {
     if (!store_set_guardian_failures(store, account.id, 0, 0))
       return error_answer(500, STORE_FAILURE_TEXT);
+    note_override(store, input, "override_used");
+    raise_alert(context, store, account.id, facts_of(input, kAlertOverrideStarted));
     return ok_answer(200, nlohmann::ordered_json::object());
   }
+  note_override(store, input, "override_refused");
+  if (attempt == kGuardianAlertAfter)
+    raise_alert(context, store, account.id, facts_of(input, kAlertWrongPins));
   if (attempt < kGuardianTries) return error_answer(401, kWrongGuardianPin);
   // Four digits are quickly guessed; a short lock-out stops that.
   int64_t locked_until = input.now + kGuardianLockSeconds;
@@ -107,6 +125,11 @@ ApiAnswer action_report_blocked_tool(ServiceContext* context, const ActionInput&
   if (!store || !store_add_report(store, input.linked ? input.account_id : 0, tool,
                                   member_text(input, "device_label"), input.now)) {
     return error_answer(500, STORE_FAILURE_TEXT);
+  }
+  if (input.linked) {
+    AlertFacts facts = facts_of(input, kAlertToolStopped);
+    facts.tool_name = tool;
+    raise_alert(context, store, input.account_id, facts);
   }
   return ok_answer(200, nlohmann::ordered_json::object());
 }

@@ -1,4 +1,5 @@
 // check_scam: the rule engine behind the daily allowance of free checks.
+#include "alert_raise.h"
 #include "api_actions.h"
 #include "clock_text.h"
 #include "scam_engine.h"
@@ -18,6 +19,23 @@ bool only_blanks(const std::string& text) {
   return text.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
+// The family page counts verdicts (never the text); a SCAM may also alert the family.
+void note_verdict(ServiceContext* context, const ActionInput& input, const std::string& verdict,
+                  bool scam_alerts) {
+  StoreLease lease(context->store);
+  ServiceStore* store = lease.get();
+  if (!store) return;
+  store_add_event(store, input.account_id, "check", verdict, member_text(input, "device_label"),
+                  input.now);
+  if (!scam_alerts || verdict != "SCAM") return;
+  AlertFacts facts;
+  facts.kind = kAlertScamChecked;
+  facts.device_label = member_text(input, "device_label");
+  facts.person_name = input.device.person_name;
+  facts.at = input.now;
+  raise_alert(context, store, input.account_id, facts);
+}
+
 int64_t seconds_to_next_day(int64_t now) {
   const int64_t kDay = 24 * 60 * 60;
   return kDay - ((now % kDay) + kDay) % kDay;
@@ -33,6 +51,7 @@ ApiAnswer action_check_scam(ServiceContext* context, const ActionInput& input) {
 
   int used = 0;
   bool unlimited = false;
+  bool scam_alerts = false;
   {
     StoreLease lease(context->store);
     ServiceStore* store = lease.get();
@@ -42,6 +61,7 @@ ApiAnswer action_check_scam(ServiceContext* context, const ActionInput& input) {
       if (!store_find_account_by_id(store, input.account_id, &account))
         return error_answer(500, STORE_FAILURE_TEXT);
       unlimited = account.entitled;
+      scam_alerts = account.alert_on_scam;
     }
     std::string day = utc_day(input.now);
     // Counted first and given back when over: checks sent at once cannot all see room left.
@@ -60,6 +80,7 @@ ApiAnswer action_check_scam(ServiceContext* context, const ActionInput& input) {
   // Judged with no connection held and no lock taken.
   ScamAssessment result = assess_message(text, context->suffixes);
   metrics_note_verdict(&context->metrics, result.verdict);
+  if (input.linked) note_verdict(context, input, result.verdict, scam_alerts);
 
   nlohmann::ordered_json members;
   members["verdict"] = result.verdict;

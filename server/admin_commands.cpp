@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "guardian_pin_rules.h"
 #include "identifier.h"
 #include "service_context.h"
 
@@ -14,14 +15,6 @@ const size_t kMaxCustomerNameBytes = 159;
 int complain(const std::string& text) {
   std::fprintf(stderr, "olvex-service: %s\n", text.c_str());
   return 2;
-}
-
-bool is_four_digits(const std::string& pin) {
-  if (pin.size() != 4) return false;
-  for (char c : pin) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
 }
 
 int apply(ServiceStore* store, const CommandLine& command, const Account& account) {

@@ -8,11 +8,13 @@
 
 #include "api_answer.h"
 #include "service_context.h"
+#include "store_family.h"
 
 struct ActionInput {
   const nlohmann::json* body;
   bool linked;        // a token of a known account came with the request
   int64_t account_id; // that account, when linked
+  DeviceLink device;  // the linked computer, when linked
   int64_t now;        // seconds since 1970
   std::string client; // the client's address, for the limits per network
 };

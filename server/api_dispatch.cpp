@@ -3,6 +3,7 @@
 #include "api_actions.h"
 #include "store_pool.h"
 #include "bearer_token.h"
+#include "store_family.h"
 #include "utf8_repair.h"
 
 namespace {
@@ -117,7 +118,7 @@ ApiAnswer handle_api_request(ServiceContext* context, const ApiRequest& request,
     }
   }
 
-  ActionInput input{&body, false, 0, now, request.client};
+  ActionInput input{&body, false, 0, DeviceLink(), now, request.client};
   if (action->token_use != kTokenIgnored) {
     std::string token;
     TokenState state = read_bearer_token(request.has_authorization, request.authorization, &token);
@@ -125,7 +126,13 @@ ApiAnswer handle_api_request(ServiceContext* context, const ApiRequest& request,
     if (state == kWellFormedToken) {
       StoreLease lease(context->store);
       if (!lease.get()) return named(error_answer(500, STORE_FAILURE_TEXT), action);
-      input.linked = store_find_token(lease.get(), token, &input.account_id) != 0;
+      input.linked = store_find_device(lease.get(), token, &input.device) != 0;
+      input.account_id = input.device.account_id;
+      // What the family page shows of the computer: every action carries its label (kept when
+      // it changes), and app_status is its status call (its time kept at most once a minute).
+      if (input.linked)
+        store_note_device_seen(lease.get(), input.device, member_text(input, "device_label"), now,
+                               action->token_use == kTokenReported);
       if (!input.linked && action->token_use == kTokenOptional)
         return named(error_answer(401, kUnknownToken), action);
     }

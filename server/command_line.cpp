@@ -38,7 +38,7 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
                        word == "--key" || word == "--data" || word == "--suffix-list" ||
                        word == "--entitled" || word == "--free-checks-per-day" ||
                        word == "--database" || word == "--secret-key-file" || word == "--threads" ||
-                       word == "--db-connections";
+                       word == "--db-connections" || word == "--smtp";
     if (!takes_value) {
       if (word.size() > 1 && word[0] == '-' && word[1] == '-')
         return fail(error, "Unknown option " + word + ".");
@@ -54,6 +54,11 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
     if (word == "--suffix-list") out->suffix_file = value;
     if (word == "--database") out->database_url = value;
     if (word == "--secret-key-file") out->secret_key_file = value;
+    if (word == "--smtp") {
+      if (value.compare(0, 7, "smtp://") != 0 && value.compare(0, 8, "smtps://") != 0)
+        return fail(error, "--smtp must be an address such as smtp://127.0.0.1:25.");
+      out->smtp_url = value;
+    }
     if (word == "--threads" && !parse_number(value, 4, 4096, &out->threads))
       return fail(error, "--threads must be a number from 4 to 4096.");
     if (word == "--db-connections" && !parse_number(value, 1, 256, &out->db_connections))
@@ -114,7 +119,8 @@ const char* usage_text() {
          "  olvex-service serve --address 127.0.0.1 --port 443 --cert FILE --key FILE --data DIR\n"
          "      [--database postgresql://...] [--secret-key-file FILE] [--suffix-list FILE]\n"
          "      [--free-checks-per-day N] [--threads N] [--db-connections N] [--trust-proxy]\n"
-         "      [--request-log [--request-log-secrets]] [--test-endpoints]\n"
+         "      [--request-log [--request-log-secrets]] [--test-endpoints] [--smtp "
+         "smtp://HOST:PORT]\n"
          "  olvex-service set-guardian-pin --data DIR IDENTIFIER 1234\n"
          "  olvex-service set-plan --data DIR IDENTIFIER \"Family plan\" --entitled 1\n"
          "  olvex-service set-name --data DIR IDENTIFIER \"Jane Smith\"\n"

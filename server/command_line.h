@@ -1,6 +1,6 @@
 #pragma once
 // The service's command line (usage_text() spells it out):
-//   serve --address A --port P --cert FILE --key FILE --data DIR [options]
+//   serve --address A --port P --cert FILE --key FILE --data DIR [--smtp URL] [options]
 //   set-guardian-pin --data DIR IDENTIFIER PIN
 //   set-plan --data DIR IDENTIFIER PLAN --entitled 0|1
 //   set-name --data DIR IDENTIFIER NAME
@@ -40,6 +40,7 @@ struct CommandLine {
   bool request_log_secrets = false; // and keep tokens and PINs in it
   bool trust_proxy = false;         // the client's address from X-Forwarded-For
   int threads = kDefaultThreads;
+  std::string smtp_url; // smtp://host:port: alerts also go by email
   int db_connections = kDefaultDbConnections;
   int entitled = -1;
   std::vector<std::string> values; // the words that are not options

@@ -10,12 +10,16 @@
 #include <mutex>
 #include <thread>
 
+#include "alert_sender.h"
 #include "api_dispatch.h"
 #include "canned_answers.h"
 #include "client_address.h"
 #include "clock_text.h"
 #include "request_log.h"
 #include "service_context.h"
+#include "service_hosts.h"
+#include "smtp_mail.h"
+#include "web_routes.h"
 
 #define API_PATH "/callwarden_api.php"
 
@@ -31,6 +35,7 @@ struct HttpsService {
   std::mutex housekeeping_lock;
   std::condition_variable housekeeping_wake;
   bool stopping = false;
+  std::thread alert_sender;
 };
 
 namespace {
@@ -144,6 +149,54 @@ void on_metrics(HttpsService* service, const httplib::Request&, httplib::Respons
   res.set_content(metrics_text(&service->context.metrics), "text/plain; version=0.0.4");
 }
 
+void on_web_request(HttpsService* service, const httplib::Request& req, httplib::Response& res) {
+  Clock::time_point started = Clock::now();
+  WebRequest request;
+  request.method = req.method;
+  request.path = req.path;
+  size_t query = req.target.find('?');
+  if (query != std::string::npos) request.query = req.target.substr(query + 1);
+  request.content_type = req.get_header_value("Content-Type");
+  request.cookie_header = req.get_header_value("Cookie");
+  request.body = req.body;
+  request.client = client_of(service, req);
+  request.now = static_cast<int64_t>(std::time(nullptr));
+  WebAnswer answer = handle_web_request(&service->context, request);
+  res.status = answer.status;
+  for (const auto& header : answer.headers)
+    res.headers.emplace(header.first, header.second);
+  res.set_content(answer.body, answer.content_type.c_str());
+  note_request(service, req, "web", answer.status, started);
+}
+
+bool is_web_form_path(const std::string& path) { return path.compare(0, 8, "/family/") == 0; }
+
+// The host decides the site, before any route: the API goes on to its routes, the web pages
+// are answered here. A form's body is read only after this step, so POSTs to the family
+// page's paths go on to on_web_form.
+httplib::Server::HandlerResponse route_by_host(HttpsService* service, const httplib::Request& req,
+                                               httplib::Response& res) {
+  SiteHost host = site_host(req.get_header_value("Host"));
+  if (host == kHostApi) return httplib::Server::HandlerResponse::Unhandled;
+  if (host == kHostWeb) {
+    if (req.method == "POST" && is_web_form_path(req.path))
+      return httplib::Server::HandlerResponse::Unhandled;
+    on_web_request(service, req, res);
+  } else {
+    send_answer(res, error_answer(404, "There is nothing at this address."));
+  }
+  return httplib::Server::HandlerResponse::Handled;
+}
+
+// Registered after every other POST route: a form of the web host, or an unknown API path.
+void on_web_form(HttpsService* service, const httplib::Request& req, httplib::Response& res) {
+  if (site_host(req.get_header_value("Host")) == kHostWeb && is_web_form_path(req.path)) {
+    on_web_request(service, req, res);
+  } else {
+    send_answer(res, error_answer(404, "There is nothing at this address."));
+  }
+}
+
 // Refusals made by the library itself (unknown path, unreadable request,
 // body beyond the read limit) get the same JSON form as the service's own.
 httplib::Server::HandlerResponse on_error(HttpsService* service, const httplib::Request& req,
@@ -203,6 +256,9 @@ void add_routes(HttpsService* service) {
     return on_error(service, req, res);
   };
   server.set_error_handler(error_handler);
+  server.set_pre_routing_handler([service](const httplib::Request& req, httplib::Response& res) {
+    return route_by_host(service, req, res);
+  });
   server.set_payload_max_length(kReadLimit);
 }
 
@@ -254,6 +310,10 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
   tune_server(service.get());
   add_routes(service.get());
   if (options.test_endpoints) add_test_endpoints(service.get());
+  HttpsService* routed = service.get();
+  service->server->Post(".*", [routed](const httplib::Request& req, httplib::Response& res) {
+    on_web_form(routed, req, res);
+  });
   if (options.port == 0) {
     service->port = service->server->bind_to_any_port(options.address);
   } else if (service->server->bind_to_port(options.address.c_str(), options.port)) {
@@ -268,6 +328,14 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
   }
   HttpsService* started = service.get();
   service->housekeeper = std::thread(housekeeping, started);
+  smtp_prepare();
+  AlertDelivery delivery;
+  delivery.outbox_file = data_file(service->context, "outbox.txt");
+  delivery.smtp_url = options.smtp_url;
+  delivery.mail_from = "alerts@" CALLWARDEN_VENDOR_DOMAIN;
+  service->alert_sender = std::thread([started, delivery] {
+    alert_sender_loop(started->context.store, &started->context.alerts, delivery);
+  });
   return service.release();
 }
 
@@ -297,6 +365,8 @@ void https_service_free(HttpsService* service) {
   }
   service->housekeeping_wake.notify_all();
   if (service->housekeeper.joinable()) service->housekeeper.join();
+  alert_wake_stop(&service->context.alerts);
+  if (service->alert_sender.joinable()) service->alert_sender.join();
   service->server.reset();
   service_context_close(&service->context);
   delete service;

@@ -1,6 +1,8 @@
 #pragma once
-// The HTTPS server: POST /callwarden_api.php, GET /healthz and /metrics, and with test
-// endpoints switched on, /test/next_answer, /test/reset and /test/health.
+// The HTTPS server. On the API host (or a bare address): POST /callwarden_api.php, GET /healthz
+// and /metrics, and with test endpoints switched on, /test/next_answer, /test/reset and
+// /test/health. On the web host: the pages (web_routes.h). Any other host: 404. Beside the
+// request threads, one thread delivers the alerts (alert_sender.h).
 #include <string>
 
 #include "service_context.h"
@@ -17,6 +19,7 @@ struct ServeOptions {
   bool request_log_secrets; // with tokens and PINs left in
   bool trust_proxy;         // the client's address from X-Forwarded-For
   int threads;              // request threads; a kept-alive connection holds one
+  std::string smtp_url;     // smtp://host:port for alerts by email; empty: outbox only
 };
 
 struct HttpsService;

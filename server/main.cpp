@@ -48,6 +48,7 @@ int serve(const CommandLine& command) {
   options.request_log_secrets = command.request_log_secrets;
   options.trust_proxy = command.trust_proxy;
   options.threads = command.threads;
+  options.smtp_url = command.smtp_url;
   std::string error;
   HttpsService* service = https_service_start(options, &error);
   if (!service) {

@@ -7,7 +7,8 @@
 #include "request_log.h"
 
 int deliver_sign_in_code(const std::string& outbox_file, const std::string& identifier,
-                         const std::string& code, const std::string& challenge_id, int64_t now) {
+                         const std::string& code, const std::string& challenge_id,
+                         const std::string& purpose, int64_t now) {
   // The operator's log learns that a code went out, never the code.
   std::printf("sign-in code sent to %s (challenge %s)\n", mask_identifier(identifier).c_str(),
               challenge_id.c_str());
@@ -15,6 +16,7 @@ int deliver_sign_in_code(const std::string& outbox_file, const std::string& iden
   std::string line = "{\"time\":" + json_quote_bytes(utc_timestamp(now)) +
                      ",\"identifier\":" + json_quote_bytes(identifier) +
                      ",\"code\":" + json_quote_bytes(code) +
-                     ",\"challenge_id\":" + json_quote_bytes(challenge_id) + "}";
+                     ",\"challenge_id\":" + json_quote_bytes(challenge_id) +
+                     ",\"purpose\":" + json_quote_bytes(purpose) + "}";
   return append_log_line(outbox_file, line);
 }

@@ -1,8 +1,9 @@
 #pragma once
-// What every request handler shares: the store, the suffix list, the counts for /metrics and
-// where the data folder is.
+// What every request handler shares: the store, the suffix list, the counts for /metrics,
+// where the data folder is and how to wake the alert sender.
 #include <string>
 
+#include "alert_wake.h"
 #include "free_checks.h"
 #include "public_suffix.h"
 #include "service_metrics.h"
@@ -22,6 +23,7 @@ struct ServiceContext {
   std::string data_dir;
   int free_checks_per_day = kDefaultFreeChecksPerDay;
   ServiceMetrics metrics;
+  AlertWake alerts; // woken when a request queues an alert
 };
 
 // Creates the data folder if needed, reads or makes the secret key and opens the database.

@@ -26,7 +26,13 @@ struct Account {
   std::string guardian_pin_digest; // empty until a PIN is set
   int guardian_failures = 0;
   int64_t guardian_locked_until = 0;
+  bool alert_on_scam = false; // alert the family when a check is judged SCAM
 };
+
+// What a code was sent for; a code works only for its own purpose.
+#define kCodeForSignIn "sign_in"
+#define kCodeForPinChange "pin_change"
+#define kCodeForContact "contact"
 
 struct Challenge {
   std::string id;
@@ -35,6 +41,7 @@ struct Challenge {
   int64_t expires_at = 0;
   int tries_left = 0;
   bool used = false;
+  std::string purpose = kCodeForSignIn;
 };
 
 #define FREE_PLAN_LABEL "Free plan"
@@ -78,6 +85,7 @@ bool store_code_matches(ServiceStore* store, const Challenge& challenge, const s
 // Marks the challenge used; 1 only for the one caller that did so, however many try at once.
 int store_use_challenge(ServiceStore* store, const std::string& id);
 
+// The linked computer also gets a public id of its own for the family page (store_family.h).
 int store_add_token(ServiceStore* store, const std::string& token, int64_t account_id, int64_t now);
 int store_find_token(ServiceStore* store, const std::string& token, int64_t* account_id);
 

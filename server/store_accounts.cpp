@@ -5,7 +5,7 @@ namespace {
 
 #define ACCOUNT_COLUMNS                                                                            \
   "SELECT id, identifier, customer_name, plan_label, entitled, guardian_pin_digest,"               \
-  " guardian_failures, guardian_locked_until FROM accounts "
+  " guardian_failures, guardian_locked_until, alert_on_scam FROM accounts "
 
 int read_account(const SqlRows& rows, Account* out) {
   if (rows.rows.empty()) return 0;
@@ -17,6 +17,7 @@ int read_account(const SqlRows& rows, Account* out) {
   out->guardian_pin_digest = sql_cell(rows, 0, 5);
   out->guardian_failures = static_cast<int>(sql_cell_number(rows, 0, 6));
   out->guardian_locked_until = sql_cell_number(rows, 0, 7);
+  out->alert_on_scam = sql_cell_number(rows, 0, 8) != 0;
   return 1;
 }
 

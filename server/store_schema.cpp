@@ -4,6 +4,7 @@
 #include <string>
 
 #include "secret_digest.h"
+#include "secure_random.h"
 #include "service_store.h"
 
 namespace {
@@ -67,7 +68,59 @@ const char* const kVersion2After = "ALTER TABLE accounts DROP COLUMN guardian_pi
                                    "ALTER TABLE challenges DROP COLUMN code;"
                                    "DROP TABLE tokens;";
 
-const int kLatestVersion = 2;
+// The family page and alerts: a name and a public id for each linked computer, what a code is
+// for, web sessions, the people who get alerts, what happened, and the alert queue.
+const char* const kVersion3 =
+    "ALTER TABLE challenges ADD COLUMN purpose TEXT NOT NULL DEFAULT 'sign_in';"
+    "ALTER TABLE accounts ADD COLUMN alert_on_scam INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE device_tokens ADD COLUMN link_id TEXT NOT NULL DEFAULT '';"
+    "ALTER TABLE device_tokens ADD COLUMN person_name TEXT NOT NULL DEFAULT '';"
+    "CREATE TABLE web_sessions ("
+    " id_digest TEXT PRIMARY KEY,"
+    " account_id BIGINT NOT NULL REFERENCES accounts(id),"
+    " created_at BIGINT NOT NULL,"
+    " last_used_at BIGINT NOT NULL,"
+    " pin_challenge_id TEXT NOT NULL DEFAULT '');"
+    "CREATE INDEX web_sessions_by_account ON web_sessions(account_id);"
+    "CREATE TABLE alert_contacts ("
+    " id {id},"
+    " account_id BIGINT NOT NULL REFERENCES accounts(id),"
+    " slot INTEGER NOT NULL,"
+    " identifier TEXT NOT NULL,"
+    " confirmed INTEGER NOT NULL DEFAULT 0,"
+    " challenge_id TEXT NOT NULL DEFAULT '',"
+    " created_at BIGINT NOT NULL,"
+    " UNIQUE (account_id, slot),"
+    " UNIQUE (account_id, identifier));"
+    "CREATE TABLE account_events ("
+    " id {id},"
+    " account_id BIGINT NOT NULL REFERENCES accounts(id),"
+    " kind TEXT NOT NULL,"
+    " detail TEXT NOT NULL DEFAULT '',"
+    " device_label TEXT NOT NULL DEFAULT '',"
+    " at BIGINT NOT NULL);"
+    "CREATE INDEX account_events_by_account ON account_events(account_id, at);"
+    "CREATE TABLE alert_slots ("
+    " slot_key TEXT PRIMARY KEY,"
+    " until_at BIGINT NOT NULL);"
+    "CREATE TABLE alert_queue ("
+    " id {id},"
+    " account_id BIGINT NOT NULL REFERENCES accounts(id),"
+    " recipient TEXT NOT NULL,"
+    " body TEXT NOT NULL,"
+    " created_at BIGINT NOT NULL,"
+    " state TEXT NOT NULL DEFAULT 'waiting',"
+    " tries INTEGER NOT NULL DEFAULT 0,"
+    " next_try_at BIGINT NOT NULL,"
+    " claimed_until BIGINT NOT NULL DEFAULT 0,"
+    " outbox_written INTEGER NOT NULL DEFAULT 0,"
+    " sent_at BIGINT NOT NULL DEFAULT 0);"
+    "CREATE INDEX alert_queue_due ON alert_queue(state, next_try_at);";
+// After every linked computer has its public id.
+const char* const kVersion3After = "CREATE UNIQUE INDEX device_tokens_by_link ON "
+                                   "device_tokens(link_id);";
+
+const int kLatestVersion = 3;
 
 std::string dialect_text(const ServiceStore* store, const char* text) {
   std::string out = text;
@@ -158,8 +211,26 @@ int convert_secrets(ServiceStore* store) {
   return 1;
 }
 
+// Computers linked before version 3 get their public id.
+int give_links_ids(ServiceStore* store) {
+  SqlRows rows;
+  SqlRows changed;
+  if (!store->sql->run("SELECT token_digest FROM device_tokens", {}, &rows)) return 0;
+  for (const auto& row : rows.rows) {
+    std::string link_id;
+    if (!random_hex(12, &link_id) ||
+        !store->sql->run("UPDATE device_tokens SET link_id = $1 WHERE token_digest = $2",
+                         {sql_text(link_id), sql_text(row[0])}, &changed))
+      return 0;
+  }
+  return 1;
+}
+
 int migrate_to(ServiceStore* store, int version) {
   if (version == 1) return store->sql->run_script(dialect_text(store, kVersion1));
+  if (version == 3)
+    return store->sql->run_script(dialect_text(store, kVersion3)) && give_links_ids(store) &&
+           store->sql->run_script(kVersion3After);
   return store->sql->run_script(dialect_text(store, kVersion2Before)) && convert_secrets(store) &&
          store->sql->run_script(kVersion2After);
 }
@@ -222,5 +293,12 @@ int store_forget_old(ServiceStore* store, int64_t now) {
   return store->sql->run("DELETE FROM limit_events WHERE at < $1", {sql_number(now - kDay)},
                          &rows) &&
          store->sql->run("DELETE FROM challenges WHERE expires_at < $1", {sql_number(now - kDay)},
+                         &rows) &&
+         store->sql->run("DELETE FROM web_sessions WHERE last_used_at < $1",
+                         {sql_number(now - 31 * kDay)}, &rows) &&
+         store->sql->run("DELETE FROM alert_slots WHERE until_at < $1", {sql_number(now)}, &rows) &&
+         store->sql->run("DELETE FROM alert_queue WHERE state <> 'waiting' AND created_at < $1",
+                         {sql_number(now - 7 * kDay)}, &rows) &&
+         store->sql->run("DELETE FROM account_events WHERE at < $1", {sql_number(now - 90 * kDay)},
                          &rows);
 }

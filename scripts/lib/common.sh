@@ -7,8 +7,10 @@ PACKAGES=(
   cmake g++ clang clang-tidy clang-format cppcheck googletest libgtest-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb imagemagick xdotool
   openssl libssl-dev libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev sqlite3 publicsuffix
-  iproute2 util-linux procps python3 postgresql libpq-dev haproxy
+  iproute2 util-linux procps python3 postgresql libpq-dev haproxy libcurl4-openssl-dev
 )
+# The web layer's browser journey (scripts/test web) needs these too.
+WEB_PACKAGES=(chromium python3-aiosmtpd nodejs sqlite3)
 
 log() { printf '\n==> %s\n' "$*"; }
 

@@ -371,11 +371,20 @@ std::vector<std::string> service_requests() {
   return file_lines(dir + L"\\requests.jsonl");
 }
 
-std::vector<std::string> service_outbox() {
+static std::vector<std::string> outbox_lines(bool alerts) {
   const std::wstring dir = service_dir();
   if (dir.empty()) return {};
-  return file_lines(dir + L"\\outbox.txt");
+  std::vector<std::string> lines;
+  for (const std::string& line : file_lines(dir + L"\\outbox.txt")) {
+    // Alerts to the family share the outbox with codes; a test waiting for a code skips them.
+    if ((line.find("\"kind\":\"alert\"") != std::string::npos) == alerts) lines.push_back(line);
+  }
+  return lines;
 }
+
+std::vector<std::string> service_outbox() { return outbox_lines(false); }
+
+std::vector<std::string> service_alerts() { return outbox_lines(true); }
 
 bool service_command(const std::string& args) {
   // The service watches this folder for command files (see scripts/with-service).

@@ -84,8 +84,10 @@ void reg_delete_value(HKEY root, const wchar_t* subkey, const wchar_t* name);
 std::wstring service_dir();
 // Lines of the service's requests.jsonl (one JSON object per request received), in order.
 std::vector<std::string> service_requests();
-// Lines of the service's outbox.txt (PIN codes "delivered").
+// Lines of the service's outbox.txt that deliver a code (PIN codes "delivered").
 std::vector<std::string> service_outbox();
+// Lines of the service's outbox.txt that deliver an alert to the family.
+std::vector<std::string> service_alerts();
 // Runs `olvex-service` sub-commands (set-guardian-pin, set-plan) against that data folder.
 bool service_command(const std::string& args);
 

@@ -1,0 +1,100 @@
+#include "alert_text.h"
+
+#include "uk_time.h"
+#include "utf8_repair.h"
+
+namespace {
+
+struct ToolName {
+  const char* prefix; // lower case, of the file name
+  const char* shown;
+};
+
+const ToolName kTools[] = {
+    {"anydesk", "AnyDesk"},
+    {"teamviewer", "TeamViewer"},
+    {"ultraviewer", "UltraViewer"},
+    {"supremo", "Supremo"},
+    {"screenconnect", "ScreenConnect"},
+    {"rustdesk", "RustDesk"},
+    {"quickassist", "Quick Assist"},
+};
+
+std::string lower(const std::string& text) {
+  std::string out = text;
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+std::string call_whom(const std::string& person_name) {
+  std::string name = one_line(person_name);
+  if (name.empty()) return "call the person who uses that computer now.";
+  return "call " + name + " now.";
+}
+
+} // namespace
+
+std::string tool_display_name(const std::string& tool_name) {
+  std::string name = one_line(tool_name);
+  std::string folded = lower(name);
+  for (const ToolName& tool : kTools) {
+    if (folded.compare(0, std::string(tool.prefix).size(), tool.prefix) == 0) return tool.shown;
+  }
+  if (folded.size() > 4 && folded.compare(folded.size() - 4, 4, ".exe") == 0)
+    name.resize(name.size() - 4);
+  return name.empty() ? std::string("a remote-control program") : name;
+}
+
+std::string one_line(const std::string& text, size_t max_characters) {
+  std::string clean = repair_utf8(text);
+  std::string out;
+  size_t characters = 0;
+  for (size_t i = 0; i < clean.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(clean[i]);
+    if (c < 0x20 || c == 0x7F) c = ' ';
+    if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
+    if ((c & 0xC0) != 0x80 && ++characters > max_characters) break;
+    out.push_back(static_cast<char>(c));
+  }
+  while (!out.empty() && out.back() == ' ')
+    out.pop_back();
+  return out;
+}
+
+std::string alert_text(const AlertFacts& facts) {
+  std::string device = one_line(facts.device_label);
+  if (device.empty()) device = "a linked computer";
+  const std::string when = " at " + uk_clock(facts.at) + ". ";
+  const std::string ask = "If nobody in the family expected this, " + call_whom(facts.person_name);
+  switch (facts.kind) {
+  case kAlertToolStopped:
+    return "Callwarden stopped " + tool_display_name(facts.tool_name) + " on " + device + when +
+           ask;
+  case kAlertOverrideStarted:
+    return "The Guardian PIN switched Callwarden's remote-tool blocker off for 1 hour on " +
+           device + when + ask;
+  case kAlertWrongPins:
+    return "Someone typed a wrong Guardian PIN 3 times in a row on " + device + when + ask;
+  case kAlertScamChecked:
+    return "A message checked on " + device + when.substr(0, when.size() - 2) +
+           " looks like a scam. " + ask;
+  }
+  return std::string();
+}
+
+std::string alert_repeat_key(int64_t account_id, const AlertFacts& facts) {
+  const std::string base = std::to_string(account_id) + ":" + lower(one_line(facts.device_label));
+  switch (facts.kind) {
+  case kAlertToolStopped: return "tool:" + base + ":" + lower(tool_display_name(facts.tool_name));
+  case kAlertWrongPins: return "wrong-pins:" + base;
+  case kAlertScamChecked: return "scam:" + base;
+  case kAlertOverrideStarted: return std::string();
+  }
+  return std::string();
+}
+
+int64_t alert_repeat_seconds(const AlertFacts& facts) {
+  return facts.kind == kAlertOverrideStarted ? 0 : 10 * 60;
+}

@@ -1,0 +1,162 @@
+// Delivering queued alerts: once only when two instances look at the queue, put back with a
+// later try when the mail server fails, and by email through a real SMTP receiver.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "alert_sender.h"
+#include "service_harness.h"
+#include "smtp_mail.h"
+
+namespace {
+
+class AlertDelivery : public ::testing::Test {
+protected:
+  void SetUp() override {
+    first_.reset(new DataStore(dir_.path));
+    second_.reset(new DataStore(dir_.path));
+    ASSERT_NE(first_->get(), nullptr);
+    Account account;
+    ASSERT_TRUE(store_ensure_account(first_->get(), "jane@example.com", 1000, &account));
+    account_ = account.id;
+    delivery_.outbox_file = dir_.path + "/outbox.txt";
+    delivery_.mail_from = "alerts@olvex.example";
+  }
+
+  std::string outbox() {
+    std::ifstream file(delivery_.outbox_file);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
+  TempDir dir_;
+  std::unique_ptr<DataStore> first_;
+  std::unique_ptr<DataStore> second_;
+  int64_t account_ = 0;
+  ::AlertDelivery delivery_;
+};
+
+TEST_F(AlertDelivery, TwoInstancesClaimEachAlertOnce) {
+  for (int i = 0; i < 20; ++i)
+    ASSERT_TRUE(store_queue_alert(first_->get(), account_, "jane@example.com",
+                                  "alert " + std::to_string(i), 1000));
+  std::vector<int64_t> claimed[2];
+  auto claim_all = [](ServiceStore* store, std::vector<int64_t>* ids) {
+    QueuedAlert alert;
+    for (int misses = 0; misses < 50;) {
+      if (store_claim_alert(store, 1000, kAlertLeaseSeconds, &alert)) {
+        ids->push_back(alert.id);
+      } else {
+        ++misses;
+      }
+    }
+  };
+  std::thread a(claim_all, first_->get(), &claimed[0]);
+  std::thread b(claim_all, second_->get(), &claimed[1]);
+  a.join();
+  b.join();
+  std::vector<int64_t> all = claimed[0];
+  all.insert(all.end(), claimed[1].begin(), claimed[1].end());
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(all.size(), 20u);
+  EXPECT_EQ(std::unique(all.begin(), all.end()), all.end()) << "an alert claimed twice";
+  // A claim that is never finished (the instance died) is taken again once its lease is over.
+  QueuedAlert alert;
+  EXPECT_FALSE(store_claim_alert(first_->get(), 1000 + kAlertLeaseSeconds - 1, 60, &alert));
+  EXPECT_TRUE(store_claim_alert(first_->get(), 1000 + kAlertLeaseSeconds, 60, &alert));
+  EXPECT_EQ(alert.tries, 2);
+}
+
+TEST_F(AlertDelivery, AFailedEmailIsTriedAgainLaterWithoutASecondOutboxLine) {
+  delivery_.smtp_url = "smtp://127.0.0.1:9"; // nothing listens there
+  ASSERT_TRUE(
+      store_queue_alert(first_->get(), account_, "jane@example.com", "Callwarden stopped", 1000));
+  QueuedAlert alert;
+  ASSERT_TRUE(store_claim_alert(first_->get(), 1000, kAlertLeaseSeconds, &alert));
+  std::string error;
+  EXPECT_EQ(deliver_alert(first_->get(), delivery_, alert, 1000, &error), 0);
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(store_claim_alert(first_->get(), 1009, kAlertLeaseSeconds, &alert))
+      << "not before 10 s";
+  ASSERT_TRUE(store_claim_alert(first_->get(), 1010, kAlertLeaseSeconds, &alert));
+  EXPECT_TRUE(alert.outbox_written);
+  EXPECT_EQ(deliver_alert(first_->get(), delivery_, alert, 1010, &error), 0);
+  const std::string lines = outbox();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << lines;
+  EXPECT_NE(outbox().find("\"kind\":\"alert\",\"identifier\":\"jane@example.com\""),
+            std::string::npos);
+  EXPECT_EQ(alert_retry_delay(1), 10);
+  EXPECT_EQ(alert_retry_delay(2), 30);
+  EXPECT_EQ(alert_retry_delay(20), 1800);
+  // After the last try it is given up, not tried for ever.
+  SqlRows rows;
+  first_->get()->sql->run("UPDATE alert_queue SET tries = 7, next_try_at = 0", {}, &rows);
+  ASSERT_TRUE(store_claim_alert(first_->get(), 2000, kAlertLeaseSeconds, &alert));
+  EXPECT_EQ(deliver_alert(first_->get(), delivery_, alert, 2000, &error), 0);
+  std::map<std::string, int> states;
+  ASSERT_TRUE(store_alert_states(first_->get(), &states));
+  EXPECT_EQ(states["failed"], 1);
+}
+
+TEST_F(AlertDelivery, EmailReachesARealSmtpReceiverAndMobilesOnlyTheOutbox) {
+  if (access("/usr/bin/python3", X_OK) != 0 ||
+      std::system("/usr/bin/python3 -c 'import aiosmtpd' 2>/dev/null") != 0)
+    GTEST_SKIP() << "needs Debian's python3-aiosmtpd";
+  const std::string log = dir_.path + "/smtp.log";
+  const int port = 20000 + getpid() % 20000;
+  pid_t receiver = fork();
+  if (receiver == 0) {
+    freopen(log.c_str(), "w", stdout);
+    execl("/usr/bin/python3", "python3", "-u", "-m", "aiosmtpd", "-n", "-l",
+          ("127.0.0.1:" + std::to_string(port)).c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  delivery_.smtp_url = "smtp://127.0.0.1:" + std::to_string(port);
+  ASSERT_TRUE(store_queue_alert(first_->get(), account_, "jane@example.com",
+                                "Callwarden stopped AnyDesk on DESKTOP-1234 at 14:02.", 1000));
+  ASSERT_TRUE(
+      store_queue_alert(first_->get(), account_, "07700900456", "Callwarden stopped", 1000));
+  std::string error;
+  QueuedAlert alert;
+  bool mailed = false;
+  for (int i = 0; i < 50 && !mailed; ++i) { // the receiver takes a moment to listen
+    SqlRows rows;
+    first_->get()->sql->run("UPDATE alert_queue SET next_try_at = 0, state = 'waiting' WHERE "
+                            "recipient = 'jane@example.com' AND state <> 'sent'",
+                            {}, &rows);
+    if (store_claim_alert(first_->get(), 1000, kAlertLeaseSeconds, &alert) &&
+        alert.recipient == "jane@example.com")
+      mailed = deliver_alert(first_->get(), delivery_, alert, 1000, &error) == 1;
+    if (!mailed) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_TRUE(mailed) << error;
+  ASSERT_TRUE(store_claim_alert(first_->get(), 1000, kAlertLeaseSeconds, &alert));
+  EXPECT_EQ(alert.recipient, "07700900456");
+  EXPECT_EQ(deliver_alert(first_->get(), delivery_, alert, 1000, &error), 1) << "outbox only";
+  kill(receiver, SIGTERM);
+  waitpid(receiver, nullptr, 0);
+  std::ifstream file(log);
+  std::stringstream text;
+  text << file.rdbuf();
+  EXPECT_NE(text.str().find("To: <jane@example.com>"), std::string::npos) << text.str();
+  EXPECT_NE(text.str().find("Callwarden stopped AnyDesk on DESKTOP-1234 at 14:02."),
+            std::string::npos);
+  EXPECT_EQ(text.str().find("07700900456"), std::string::npos);
+}
+
+TEST(MailText, HeadersStayOnTheirLinesAndLinesEndInCrLf) {
+  MailMessage message{"alerts@olvex.example", "jane@example.com\r\nBcc: x@example.com",
+                      "Alert\nBcc: y@example.com", "one\ntwo\n", 1767276120};
+  std::string text = mail_text(message);
+  EXPECT_NE(text.find("Date: Thu, 01 Jan 2026 14:02:00 +0000\r\n"), std::string::npos);
+  EXPECT_EQ(text.find("\r\nBcc:"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\n\r\none\r\ntwo\r\n"), std::string::npos);
+}
+
+} // namespace

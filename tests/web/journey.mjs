@@ -1,0 +1,242 @@
+// The family web site in a real browser (Debian's chromium through puppeteer-core), one journey
+// from signing in to unlinking, with the real program under Wine at its middle steps and
+// axe-core on every page it meets. Run inside scripts/with-service (see scripts/test web):
+//   SERVICE_SMTP_LOG      the SMTP receiver's log (with-service starts the receiver)
+//   CALLWARDEN_E2E_EXE    e2e_tests.exe, whose FamilyJourney tests are the program's steps
+//   WEB_SHOTS             where the screenshots go (1280 and 375 px wide)
+// Prints "N passed, N failed" last; exits 1 on any failure.
+import crypto from 'node:crypto';
+import fs from 'node:fs';
+import https from 'node:https';
+import path from 'node:path';
+import { spawnSync, execFileSync } from 'node:child_process';
+import { createRequire } from 'node:module';
+import puppeteer from 'puppeteer-core';
+
+const require = createRequire(import.meta.url);
+const domain = process.env.CALLWARDEN_VENDOR_DOMAIN || 'olvex.example';
+const site = `https://www.${domain}`;
+const data = process.env.CALLWARDEN_SERVICE_DATA;
+const shots = process.env.WEB_SHOTS || '';
+const guardian = 'guardian@example.com';
+const contact = 'son@example.com';
+const pin = '4821';
+let passed = 0;
+let failed = 0;
+const started = Date.now();
+
+function check(name, ok, detail = '') {
+  if (ok) passed++; else failed++;
+  console.log(`${ok ? '[       OK ]' : '[  FAILED  ]'} ${name}${ok || !detail ? '' : `: ${detail}`}`);
+  return ok;
+}
+
+function step(name) { console.log(`--- ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)`); }
+
+function outboxLines() {
+  return fs.readFileSync(path.join(data, 'outbox.txt'), 'utf8').split('\n').filter(Boolean)
+    .map((line) => JSON.parse(line));
+}
+
+function lastCode(identifier) {
+  const codes = outboxLines().filter((l) => l.identifier === identifier && l.code);
+  return codes.length ? codes[codes.length - 1].code : '';
+}
+
+function spki(pemFile) {
+  const der = new crypto.X509Certificate(fs.readFileSync(pemFile)).publicKey
+    .export({ type: 'spki', format: 'der' });
+  return crypto.createHash('sha256').update(der).digest('base64');
+}
+
+// The program's API, for the step that gives a computer a label full of markup.
+function api(body, token) {
+  return new Promise((resolve, reject) => {
+    const text = JSON.stringify(body);
+    const req = https.request({
+      host: `api.${domain}`, port: 443, path: '/callwarden_api.php', method: 'POST',
+      ca: fs.readFileSync(process.env.CALLWARDEN_SERVICE_CA),
+      headers: { 'Content-Type': 'application/json', ...(token ? { Authorization: `Bearer ${token}` } : {}) },
+    }, (res) => {
+      let out = '';
+      res.on('data', (d) => { out += d; });
+      res.on('end', () => resolve(JSON.parse(out)));
+    });
+    req.on('error', reject);
+    req.end(text);
+  });
+}
+
+async function axe(page, name) {
+  await page.addScriptTag({ path: require.resolve('axe-core') });
+  const violations = await page.evaluate(async () => (await window.axe.run()).violations);
+  const bad = violations.filter((v) => v.impact === 'serious' || v.impact === 'critical');
+  const minor = violations.filter((v) => !bad.includes(v)).map((v) => `${v.id} (${v.impact})`);
+  check(`axe: ${name} has no serious or critical finding`, bad.length === 0,
+    bad.map((v) => `${v.id} (${v.impact}): ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`).join('; '));
+  if (minor.length) console.log(`    axe, lesser findings on ${name}: ${minor.join(', ')}`);
+}
+
+async function fitsPhone(page, name) {
+  await page.setViewport({ width: 360, height: 740 });
+  const wide = await page.evaluate(() => document.documentElement.scrollWidth);
+  check(`${name} fits a 360 px screen without sideways scrolling`, wide <= 360, `${wide} px wide`);
+  const small = await page.evaluate(() => parseFloat(getComputedStyle(document.body).fontSize));
+  check(`${name} text is at least 18 px`, small >= 18, `${small} px`);
+  await page.setViewport({ width: 1280, height: 900 });
+}
+
+async function screenshots(page, name) {
+  if (!shots) return;
+  fs.mkdirSync(shots, { recursive: true });
+  for (const width of [1280, 375]) {
+    await page.setViewport({ width, height: width === 1280 ? 900 : 740 });
+    await page.screenshot({ path: path.join(shots, `${name}-${width}.png`), fullPage: true });
+  }
+  await page.setViewport({ width: 1280, height: 900 });
+}
+
+async function submit(page, selector) {
+  const [response] = await Promise.all([page.waitForNavigation(), page.click(selector)]);
+  return response;
+}
+
+function runProgramStep(stepName) {
+  const windowsPath = (p) => `Z:${p.replace(/\//g, '\\')}`;
+  const env = {
+    ...process.env, CALLWARDEN_JOURNEY_STEP: stepName, CALLWARDEN_JOURNEY_ACCOUNT: guardian,
+    CALLWARDEN_JOURNEY_PIN: pin, WINEDEBUG: '-all',
+  };
+  if (process.env.SERVICE_SMTP_LOG) env.CALLWARDEN_JOURNEY_SMTP_LOG = windowsPath(process.env.SERVICE_SMTP_LOG);
+  const run = spawnSync('wine', [process.env.CALLWARDEN_E2E_EXE, '--gtest_filter=FamilyJourney.*'],
+    { env, encoding: 'utf8', timeout: 240000 });
+  const out = `${run.stdout || ''}${run.stderr || ''}`;
+  const ok = run.status === 0 && /\[\s+OK \] FamilyJourney\./.test(out);
+  check(`the program under Wine: ${stepName}`, ok, out.split('\n').filter((l) => /Failure|Expected|Which is|error|FAILED|\.cpp/.test(l)).slice(0, 20).join('\n'));
+}
+
+const browser = await puppeteer.launch({
+  executablePath: '/usr/bin/chromium', headless: true,
+  args: ['--no-sandbox', '--disable-gpu', '--no-first-run',
+    `--host-resolver-rules=MAP www.${domain} 127.0.0.1:443`,
+    `--ignore-certificate-errors-spki-list=${spki(process.env.CALLWARDEN_SERVICE_CERT)}`],
+});
+try {
+  const page = await browser.newPage();
+  await page.setBypassCSP(true); // only so that axe-core can be added; the header is checked below
+  await page.setViewport({ width: 1280, height: 900 });
+  const elsewhere = [];
+  page.on('request', (r) => { if (!r.url().startsWith(site)) elsewhere.push(r.url()); });
+
+  step('the product page');
+  let response = await page.goto(`${site}/callwarden`);
+  check('/callwarden answers 200', response.status() === 200, `${response.status()}`);
+  check('the page says nothing may load from elsewhere (CSP)',
+    (response.headers()['content-security-policy'] || '').startsWith("default-src 'none'; style-src 'self'"));
+  check('#pricing names the Family plan at £4.99 a month',
+    await page.$eval('#pricing', (h) => h.parentElement.textContent.includes('£4.99 a month')));
+  await axe(page, 'the product page');
+  await fitsPhone(page, 'the product page');
+  await screenshots(page, 'callwarden');
+
+  step('signing in with the keyboard only');
+  await page.goto(`${site}/family`);
+  await axe(page, 'the sign-in page');
+  await screenshots(page, 'family-sign-in');
+  let focused = '';
+  for (let i = 0; i < 12 && focused !== 'f-identifier'; i++) {
+    await page.keyboard.press('Tab');
+    focused = await page.evaluate(() => document.activeElement.id);
+  }
+  check('Tab reaches the email or mobile field', focused === 'f-identifier');
+  await page.keyboard.type(guardian);
+  await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
+  check('the code step names where the code went',
+    (await page.content()).includes('We have sent a 6-digit code to <strong>g***@example.com</strong>'));
+  await axe(page, 'the code page');
+  await screenshots(page, 'family-code');
+  await page.focus('#f-code');
+  await page.keyboard.type(lastCode(guardian));
+  await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
+  check('the code signs in', (await page.content()).includes(`Signed in as <strong>${guardian}</strong>`));
+
+  step('setting the Guardian PIN with a fresh code');
+  await submit(page, 'form[action="/family/pin/send-code"] button');
+  await page.type('#f-code', lastCode(guardian));
+  await page.type('#f-pin', pin);
+  await page.type('#f-pin2', pin);
+  await submit(page, 'form[action="/family/pin"] button');
+  check('the PIN is saved', (await page.content()).includes('The Guardian PIN is saved'));
+
+  step('adding and confirming a second person for alerts');
+  await page.type('form[action="/family/contacts/add"] input[name=identifier]', contact);
+  await submit(page, 'form[action="/family/contacts/add"] button');
+  const codeInput = await page.$('form[action="/family/contacts/confirm"] input[name^="code-"]');
+  await codeInput.type(lastCode(contact));
+  await submit(page, 'form[action="/family/contacts/confirm"] button');
+  check('the second person gets alerts', (await page.content()).includes(`${contact}</strong>: gets alerts`));
+  await axe(page, 'the family page');
+  await fitsPhone(page, 'the family page');
+
+  step('the real program under Wine: link, AnyDesk stopped, alert, override by the web PIN');
+  runProgramStep('link');
+  await page.reload();
+  const history = await page.$eval('#history', (h) => h.parentElement.textContent);
+  check('the page shows the stopped AnyDesk after a reload', /AnyDesk was stopped on /.test(history));
+  check('the page shows the override', history.includes('The Guardian PIN switched the blocker off'));
+  if (process.env.SERVICE_SMTP_LOG) {
+    const mail = fs.readFileSync(process.env.SERVICE_SMTP_LOG, 'utf8');
+    check('both people got the alert by email', mail.includes(`To: <${guardian}>`) && mail.includes(`To: <${contact}>`));
+  }
+  const computer = await page.$eval('#computers + section h3', (h) => h.textContent);
+  check('the computer is listed under the name it reported', computer !== '' && computer !== 'A computer', computer);
+  const nameInput = await page.$('form[action="/family/computers/name"] input[name^="name-"]');
+  await nameInput.type('Mum');
+  await submit(page, 'form[action="/family/computers/name"] button');
+  check('the computer has a name for the alerts', (await page.content()).includes('<dd>Mum</dd>'));
+  await axe(page, 'the family page with a computer and its history');
+  await screenshots(page, 'family');
+
+  step('unlinking the computer');
+  await submit(page, 'form[action="/family/computers/unlink"] button');
+  check('the page says it is unlinked', (await page.content()).includes('The computer is unlinked'));
+  runProgramStep('unlinked');
+
+  step('bad input');
+  await page.evaluate(() => document.querySelector('form[action="/family/sign-out"] input[name=csrf]').remove());
+  response = await submit(page, 'form[action="/family/sign-out"] button');
+  check('a form without its CSRF token is refused (403)', response.status() === 403, `${response.status()}`);
+  await axe(page, 'the refusal page');
+  await page.goto(`${site}/family`);
+  check('and changed nothing: still signed in', (await page.content()).includes('Signed in as'));
+
+  const sent = await api({ action: 'send_pin', identifier: 'markup@example.com' });
+  const linked = await api({ action: 'verify_pin', challenge_id: sent.challenge_id, pin_code: lastCode('markup@example.com') });
+  const label = '<img src=x onerror="document.title=\'pwned\'"><script>document.title=\'pwned\'</script>';
+  await api({ action: 'app_status', device_label: label }, linked.care_auth_token);
+  const other = await browser.createBrowserContext();
+  const second = await other.newPage();
+  await second.goto(`${site}/family`);
+  await second.type('#f-identifier', 'markup@example.com');
+  await submit(second, 'form button');
+  await second.type('#f-code', lastCode('markup@example.com'));
+  await submit(second, 'form button');
+  const injected = await second.evaluate(() => document.querySelectorAll('main img, main script').length);
+  const shown = await second.$eval('#computers', (h) => h.parentElement.textContent);
+  check('markup in a device label is shown as text, never run', injected === 0 && shown.includes(label) &&
+    (await second.title()) !== 'pwned', `${injected} elements`);
+  await other.close();
+
+  execFileSync('sqlite3', [path.join(data, 'service.db'), 'UPDATE web_sessions SET last_used_at = 0']);
+  await page.goto(`${site}/family`);
+  const expired = await page.content();
+  check('an expired session shows the sign-in page', expired.includes('Family page: sign in') && !expired.includes('Signed in as'));
+  check('no page loaded anything from elsewhere', elsewhere.length === 0, elsewhere.join(', '));
+} catch (error) {
+  check('the journey ran to its end', false, error.stack);
+} finally {
+  await browser.close();
+}
+console.log(`journey took ${((Date.now() - started) / 1000).toFixed(1)} s`);
+console.log(`${passed} passed, ${failed} failed`);
+process.exit(failed === 0 ? 0 : 1);
