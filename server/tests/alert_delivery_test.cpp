@@ -35,6 +35,7 @@ protected:
     return text.str();
   }
 
+  TestDatabase database_; // before the stores, which open it
   TempDir dir_;
   std::unique_ptr<DataStore> first_;
   std::unique_ptr<DataStore> second_;
