@@ -7,16 +7,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "hex_digit.h"
 #include "secure_random.h"
 
 namespace {
-
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 int fail(std::string* error, const std::string& text) {
   *error = text;
@@ -42,8 +36,8 @@ int read_key(const std::string& file, SecretKey* key, std::string* error) {
   if (length != 2 * sizeof(key->bytes))
     return fail(error, "The secret key file " + file + " does not hold a key (64 hex digits).");
   for (size_t i = 0; i < sizeof(key->bytes); ++i) {
-    int high = hex_value(text[2 * i]);
-    int low = hex_value(text[2 * i + 1]);
+    int high = hex_digit_value(text[2 * i]);
+    int low = hex_digit_value(text[2 * i + 1]);
     if (high < 0 || low < 0)
       return fail(error, "The secret key file " + file + " does not hold a key (64 hex digits).");
     key->bytes[i] = static_cast<unsigned char>(high * 16 + low);

@@ -23,6 +23,20 @@ void metrics_note_limit(ServiceMetrics* metrics, const std::string& limit) {
   ++metrics->limits_hit[limit];
 }
 
+namespace {
+
+// One counter family with a single label, in Prometheus text format.
+void append_counters(std::string* out, const char* name, const char* help, const char* label,
+                     const std::map<std::string, uint64_t>& counts) {
+  *out += std::string("# HELP ") + name + " " + help + "\n# TYPE " + name + " counter\n";
+  for (const auto& entry : counts) {
+    *out += std::string(name) + "{" + label + "=\"" + entry.first + "\"} " +
+            std::to_string(entry.second) + "\n";
+  }
+}
+
+} // namespace
+
 std::string metrics_text(ServiceMetrics* metrics) {
   std::lock_guard<std::mutex> hold(metrics->lock);
   std::string out;
@@ -48,19 +62,9 @@ std::string metrics_text(ServiceMetrics* metrics) {
                 static_cast<unsigned long long>(metrics->latency_count), metrics->latency_sum,
                 static_cast<unsigned long long>(metrics->latency_count));
   out += line;
-  out += "# HELP olvex_verdicts_total Messages judged, by verdict.\n"
-         "# TYPE olvex_verdicts_total counter\n";
-  for (const auto& entry : metrics->verdicts) {
-    std::snprintf(line, sizeof(line), "olvex_verdicts_total{verdict=\"%s\"} %llu\n",
-                  entry.first.c_str(), static_cast<unsigned long long>(entry.second));
-    out += line;
-  }
-  out += "# HELP olvex_limits_hit_total Requests refused by an abuse limit, by limit.\n"
-         "# TYPE olvex_limits_hit_total counter\n";
-  for (const auto& entry : metrics->limits_hit) {
-    std::snprintf(line, sizeof(line), "olvex_limits_hit_total{limit=\"%s\"} %llu\n",
-                  entry.first.c_str(), static_cast<unsigned long long>(entry.second));
-    out += line;
-  }
+  append_counters(&out, "olvex_verdicts_total", "Messages judged, by verdict.", "verdict",
+                  metrics->verdicts);
+  append_counters(&out, "olvex_limits_hit_total", "Requests refused by an abuse limit, by limit.",
+                  "limit", metrics->limits_hit);
   return out;
 }

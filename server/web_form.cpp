@@ -1,13 +1,8 @@
 #include "web_form.h"
 
-namespace {
+#include "hex_digit.h"
 
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+namespace {
 
 std::string decode(const std::string& text) {
   std::string out;
@@ -15,9 +10,10 @@ std::string decode(const std::string& text) {
     char c = text[i];
     if (c == '+') {
       out.push_back(' ');
-    } else if (c == '%' && i + 2 < text.size() && hex_value(text[i + 1]) >= 0 &&
-               hex_value(text[i + 2]) >= 0) {
-      out.push_back(static_cast<char>(hex_value(text[i + 1]) * 16 + hex_value(text[i + 2])));
+    } else if (c == '%' && i + 2 < text.size() && hex_digit_value(text[i + 1]) >= 0 &&
+               hex_digit_value(text[i + 2]) >= 0) {
+      out.push_back(
+          static_cast<char>(hex_digit_value(text[i + 1]) * 16 + hex_digit_value(text[i + 2])));
       i += 2;
     } else {
       out.push_back(c);

@@ -541,9 +541,11 @@ protected:
     shot("paused");
 
     // Turning it on again asks nothing, and the next tick stops the tool.
+    // The click is posted, and a message sent later may overtake it: wait for its effect.
     ASSERT_TRUE(click(main_, IDC_PAUSE_BUTTON));
-    sync_with(main_);
-    EXPECT_EQ(window_text(control(main_, IDC_PAUSE_BUTTON)), L"Pause Blocker");
+    EXPECT_TRUE(poll(
+        [&] { return window_text(control(main_, IDC_PAUSE_BUTTON)) == L"Pause Blocker"; }, 5000))
+        << utf8(window_text(control(main_, IDC_PAUSE_BUTTON)));
     ASSERT_NO_FATAL_FAILURE(expect_blocked(tool, "TeamViewer.exe"));
     HWND alert = box_with_caption(kAlertCaption, 15000);
     ASSERT_NO_FATAL_FAILURE(expect_alert_for(alert, L"TeamViewer.exe"));

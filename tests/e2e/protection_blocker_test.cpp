@@ -435,8 +435,10 @@ TEST_F(ProtectionBlocker, pausing_asks_first_and_while_paused_listed_tools_keep_
   EXPECT_TRUE(alert_boxes().empty());
 
   // Turning it on again asks nothing and the next tick terminates the tool.
+  // The click is posted, and a message sent later may overtake it: wait for its effect.
   ASSERT_TRUE(click(main, 1004));
-  sync_with(main);
+  for (int i = 0; i < 100 && pause_caption(main) != L"Pause Blocker"; i++)
+    Sleep(50);
   EXPECT_EQ(pause_caption(main), L"Pause Blocker");
   EXPECT_EQ(wait_other_box(500), nullptr);
   DWORD code = 0;
