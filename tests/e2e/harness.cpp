@@ -257,8 +257,15 @@ std::wstring message_box_caption(HWND box) { return window_text(box); }
 bool answer_message_box(HWND box, int button_id) {
   HWND button = GetDlgItem(box, button_id);
   if (button == nullptr) return false;
-  return PostMessageW(box, WM_COMMAND, MAKEWPARAM(button_id, BN_CLICKED),
-                      reinterpret_cast<LPARAM>(button)) != 0;
+  if (!PostMessageW(box, WM_COMMAND, MAKEWPARAM(button_id, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(button)))
+    return false;
+  // The press is posted: until the box is gone, a message sent to the program would be
+  // answered by the box's loop, and a box looked for next could be this one.
+  const ULONGLONG end = GetTickCount64() + 15000;
+  while (IsWindow(box) && GetTickCount64() < end)
+    Sleep(20);
+  return !IsWindow(box);
 }
 
 COLORREF client_pixel(HWND main_window, int x, int y) {

@@ -63,7 +63,8 @@ std::vector<HWND> message_boxes(DWORD pid);
 HWND wait_message_box_captioned(const std::wstring& caption, DWORD timeout_ms);
 std::wstring message_box_text(HWND box);
 std::wstring message_box_caption(HWND box);
-// Presses the button with `button_id` (IDOK, IDYES, IDNO...). False when there is none.
+// Presses the button with `button_id` (IDOK, IDYES, IDNO...) and waits until the box is gone.
+// False when there is no such button or the box is still there after 15 s.
 bool answer_message_box(HWND box, int button_id);
 
 // Reads a pixel of the main window's client area from the screen (window must be shown).
