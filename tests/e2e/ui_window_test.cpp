@@ -180,9 +180,10 @@ TEST_F(UiWindow, tray_left_click_or_double_click_shows_the_window_again) {
   EXPECT_TRUE(wait_until(visible, window_, 5000));
 
   // A minimised window comes back restored.
+  // The minimise is posted, and a message sent later may overtake it: wait for its effect.
   PostMessageW(window_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-  sync_with(window_);
-  ASSERT_TRUE(IsIconic(window_));
+  ASSERT_TRUE(
+      wait_until([](void* w) { return IsIconic(static_cast<HWND>(w)) != FALSE; }, window_, 5000));
   tray(WM_LBUTTONUP);
   EXPECT_TRUE(wait_until(restored_and_visible, window_, 5000));
 }
