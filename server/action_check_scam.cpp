@@ -22,12 +22,16 @@ bool only_blanks(const std::string& text) {
 // The family page counts verdicts (never the text); a SCAM may also alert the family.
 void note_verdict(ServiceContext* context, const ActionInput& input, const std::string& verdict,
                   bool scam_alerts) {
+  CheckVerdict check;
+  check.account_id = input.account_id;
+  check.verdict = verdict;
+  check.device_label = member_text(input, "device_label");
+  check.at = input.now;
+  check_tally_add(&context->checks, check);
+  if (!scam_alerts || verdict != "SCAM") return;
   StoreLease lease(context->store);
   ServiceStore* store = lease.get();
   if (!store) return;
-  store_add_event(store, input.account_id, "check", verdict, member_text(input, "device_label"),
-                  input.now);
-  if (!scam_alerts || verdict != "SCAM") return;
   AlertFacts facts;
   facts.kind = kAlertScamChecked;
   facts.device_label = member_text(input, "device_label");

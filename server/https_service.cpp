@@ -36,6 +36,7 @@ struct HttpsService {
   std::condition_variable housekeeping_wake;
   bool stopping = false;
   std::thread alert_sender;
+  std::thread check_writer;
 };
 
 namespace {
@@ -45,6 +46,7 @@ namespace {
 const size_t kReadLimit = 8 * 1024 * 1024;
 const int kKeepAliveRequests = 10000;
 const int kHousekeepingSeconds = 10 * 60;
+const int kCheckWriteMilliseconds = 1000;
 
 const char* const kJsonType = "application/json";
 
@@ -328,6 +330,9 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
   }
   HttpsService* started = service.get();
   service->housekeeper = std::thread(housekeeping, started);
+  service->check_writer = std::thread([started] {
+    check_tally_writer(&started->context.checks, started->context.store, kCheckWriteMilliseconds);
+  });
   smtp_prepare();
   AlertDelivery delivery;
   delivery.outbox_file = data_file(service->context, "outbox.txt");
@@ -367,6 +372,9 @@ void https_service_free(HttpsService* service) {
   if (service->housekeeper.joinable()) service->housekeeper.join();
   alert_wake_stop(&service->context.alerts);
   if (service->alert_sender.joinable()) service->alert_sender.join();
+  // After the requests in flight: their verdicts are in the writer's last flush.
+  check_tally_stop(&service->context.checks);
+  if (service->check_writer.joinable()) service->check_writer.join();
   service->server.reset();
   service_context_close(&service->context);
   delete service;

@@ -29,6 +29,10 @@ int service_context_open(ServiceContext* context, const ContextOptions& options,
 }
 
 void service_context_close(ServiceContext* context) {
+  if (context->store) {
+    StoreLease lease(context->store);
+    check_tally_flush(&context->checks, lease.get());
+  }
   store_pool_free(context->store);
   context->store = nullptr;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "alert_wake.h"
+#include "check_tally.h"
 #include "free_checks.h"
 #include "public_suffix.h"
 #include "service_metrics.h"
@@ -23,7 +24,8 @@ struct ServiceContext {
   std::string data_dir;
   int free_checks_per_day = kDefaultFreeChecksPerDay;
   ServiceMetrics metrics;
-  AlertWake alerts; // woken when a request queues an alert
+  AlertWake alerts;  // woken when a request queues an alert
+  CheckTally checks; // verdicts waiting to be written together
 };
 
 // Creates the data folder if needed, reads or makes the secret key and opens the database.

@@ -121,6 +121,17 @@ int store_add_event(ServiceStore* store, int64_t account_id, const std::string& 
                          &rows);
 }
 
+int store_add_checks(ServiceStore* store, const std::vector<CheckVerdict>& checks) {
+  SqlTransaction transaction(store->sql);
+  if (!transaction.begun()) return 0;
+  for (const CheckVerdict& check : checks) {
+    if (!store_add_event(store, check.account_id, "check", check.verdict, check.device_label,
+                         check.at))
+      return 0;
+  }
+  return transaction.commit();
+}
+
 int store_recent_events(ServiceStore* store, int64_t account_id, int64_t since, int limit,
                         std::vector<AccountEvent>* out) {
   SqlRows rows;

@@ -100,6 +100,15 @@ struct AccountEvent {
 
 int store_add_event(ServiceStore* store, int64_t account_id, const std::string& kind,
                     const std::string& detail, const std::string& device_label, int64_t now);
+// A check's verdict, counted for the family page; never its text.
+struct CheckVerdict {
+  int64_t account_id = 0;
+  std::string verdict;
+  std::string device_label;
+  int64_t at = 0;
+};
+// Writes them all in one transaction: all or none.
+int store_add_checks(ServiceStore* store, const std::vector<CheckVerdict>& checks);
 // Stopped tools and overrides since `since`, newest first, at most `limit`.
 int store_recent_events(ServiceStore* store, int64_t account_id, int64_t since, int limit,
                         std::vector<AccountEvent>* out);

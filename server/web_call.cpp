@@ -25,6 +25,8 @@ WebAnswer show_family(WebCall* call, int status, FamilyView view) {
   const int64_t id = call->account.id;
   view.account = call->account;
   view.now = call->request->now;
+  // This instance's waiting verdicts first, so the counts include the check just made.
+  check_tally_flush(&call->context->checks, store);
   Challenge pin_code;
   view.pin_code_sent = !call->session.pin_challenge_id.empty() &&
                        store_find_challenge(store, call->session.pin_challenge_id, &pin_code) &&

@@ -346,6 +346,34 @@ TEST_F(FamilyWeb, OverridesAndThreeWrongPinsAlertAndShowOnThePage) {
   EXPECT_EQ(alerts(3).size(), 2u) << "scam-message alerts are off unless asked for";
 }
 
+// Verdicts are written together about once a second; the page and a stop must not lose any.
+TEST_F(FamilyWeb, CheckedVerdictsReachTheStoreThePageAndSurviveAStop) {
+  std::string token = sign_in("jane@example.com");
+  ASSERT_EQ(admin({"set-plan", "jane@example.com", "Family plan", "--entitled", "1"}), 0);
+  const std::string check =
+      R"({"action":"check_scam","text":"Your parcel is held. Pay the fee at http://bit.ly/x now","device_label":"DESKTOP-1234"})";
+  const std::string safe =
+      R"({"action":"check_scam","text":"See you at lunch on Sunday, love Mum","device_label":"DESKTOP-1234"})";
+  for (int i = 0; i < 3; ++i)
+    ASSERT_EQ(call(check, token).status, 200);
+  long long written = 0;
+  for (int i = 0; i < 100 && written < 3; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    written = number("SELECT COUNT(*) FROM account_events WHERE kind = 'check'");
+  }
+  EXPECT_EQ(written, 3) << "written without anyone reading the page";
+  ASSERT_EQ(call(safe, token).status, 200);
+  WebBrowser browser(port_);
+  ASSERT_TRUE(web_sign_in(&browser, "jane@example.com"));
+  EXPECT_NE(browser.last.body.find("Looks safe: <strong>1</strong>"), std::string::npos)
+      << "the page counts the check made just before it";
+  for (int i = 0; i < 5; ++i)
+    ASSERT_EQ(call(safe, token).status, 200);
+  stop_service();
+  EXPECT_EQ(number("SELECT COUNT(*) FROM account_events WHERE detail = 'SAFE'"), 6)
+      << "a stop writes what was waiting";
+}
+
 TEST_F(FamilyWeb, UnlinkingAComputerEndsItsTokenAtOnce) {
   std::string token = sign_in("jane@example.com");
   ASSERT_EQ(status(token, "DESKTOP-1234").json["authenticated"], true);

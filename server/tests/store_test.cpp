@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "check_tally.h"
 #include "secret_digest.h"
 #include "service_harness.h"
 #include "sql_sqlite.h"
@@ -270,6 +271,31 @@ TEST(StoreOpen, UnwritablePlaceFails) {
   std::string error;
   EXPECT_EQ(store_pool_open(options, &error), nullptr);
   EXPECT_FALSE(error.empty());
+}
+
+// Verdicts that cannot be written wait for the next try, within a bound, and none is lost.
+TEST_F(StoreTest, WaitingVerdictsSurviveAFailedWriteAndStayBounded) {
+  Account account;
+  ASSERT_TRUE(store_ensure_account(store_, "07700900123", 1000, &account));
+  CheckTally tally;
+  for (int i = 0; i < 3; ++i)
+    check_tally_add(&tally, CheckVerdict{account.id, i ? "SAFE" : "SCAM", "PC", 1000 + i});
+  EXPECT_EQ(check_tally_flush(&tally, nullptr), 0) << "no connection";
+  EXPECT_EQ(tally.pending.size(), 3u);
+  check_tally_add(&tally, CheckVerdict{account.id + 1000, "SAFE", "PC", 1003});
+  EXPECT_EQ(check_tally_flush(&tally, store_), 0) << "an unknown account fails the batch";
+  tally.pending.pop_back();
+  EXPECT_EQ(check_tally_flush(&tally, store_), 1);
+  EXPECT_TRUE(tally.pending.empty());
+  std::map<std::string, int> counts;
+  ASSERT_TRUE(store_verdict_counts(store_, account.id, 0, &counts));
+  EXPECT_EQ(counts["SCAM"], 1);
+  EXPECT_EQ(counts["SAFE"], 2);
+
+  for (size_t i = 0; i < kCheckTallyMax + 5; ++i)
+    check_tally_add(&tally, CheckVerdict{account.id, "SAFE", "PC", 2000});
+  EXPECT_EQ(tally.pending.size(), kCheckTallyMax);
+  EXPECT_EQ(tally.dropped, 5);
 }
 
 } // namespace
