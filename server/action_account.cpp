@@ -63,8 +63,8 @@ ApiAnswer action_app_status(ServiceContext* context, const ActionInput& input) {
   ServiceStore* store = lease.get();
   Account account;
   int reports = 0;
-  if (!store || !store_find_account_by_id(store, input.account_id, &account) ||
-      !store_count_reports_since(store, account.id, input.now - kReportWindowSeconds, &reports)) {
+  if (!store || !store_account_status(store, input.account_id, input.now - kReportWindowSeconds,
+                                      &account, &reports)) {
     return error_answer(500, STORE_FAILURE_TEXT);
   }
   members["authenticated"] = true;

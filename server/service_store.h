@@ -56,6 +56,9 @@ int store_forget_old(ServiceStore* store, int64_t now);
 
 int store_find_account(ServiceStore* store, const std::string& identifier, Account* out);
 int store_find_account_by_id(ServiceStore* store, int64_t id, Account* out);
+// The account and how many tools its computers reported stopped since `since`.
+int store_account_status(ServiceStore* store, int64_t id, int64_t since, Account* out,
+                         int* reports);
 // Finds the account or creates it on the free plan.
 int store_ensure_account(ServiceStore* store, const std::string& identifier, int64_t now,
                          Account* out);
@@ -92,7 +95,6 @@ int store_find_token(ServiceStore* store, const std::string& token, int64_t* acc
 // `account_id` 0 for a device that is not linked.
 int store_add_report(ServiceStore* store, int64_t account_id, const std::string& tool_name,
                      const std::string& device_label, int64_t now);
-int store_count_reports_since(ServiceStore* store, int64_t account_id, int64_t since, int* count);
 
 int store_checks_used(ServiceStore* store, const std::string& device_label, const std::string& day,
                       int* count);

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <mutex>
 #include <unordered_map>
 
 namespace {
@@ -96,6 +97,10 @@ private:
 
 std::unique_ptr<SqlConnection> sqlite_connect(const std::string& file, std::string* error,
                                               bool create) {
+  // SQLite's memory statistics take one process-wide lock on every allocation, which every
+  // request's queries then queue on; nothing here reads them.
+  static std::once_flag configured;
+  std::call_once(configured, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
   sqlite3* db = nullptr;
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
   if (sqlite3_open_v2(file.c_str(), &db, flags, nullptr) != SQLITE_OK) {

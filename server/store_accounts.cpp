@@ -3,9 +3,10 @@
 
 namespace {
 
-#define ACCOUNT_COLUMNS                                                                            \
+#define ACCOUNT_FIELDS                                                                             \
   "SELECT id, identifier, customer_name, plan_label, entitled, guardian_pin_digest,"               \
-  " guardian_failures, guardian_locked_until, alert_on_scam FROM accounts "
+  " guardian_failures, guardian_locked_until, alert_on_scam"
+#define ACCOUNT_COLUMNS ACCOUNT_FIELDS " FROM accounts "
 
 int read_account(const SqlRows& rows, Account* out) {
   if (rows.rows.empty()) return 0;
@@ -38,6 +39,19 @@ int store_find_account_by_id(ServiceStore* store, int64_t id, Account* out) {
   SqlRows rows;
   return store->sql->run(ACCOUNT_COLUMNS "WHERE id = $1", {sql_number(id)}, &rows) &&
          read_account(rows, out);
+}
+
+int store_account_status(ServiceStore* store, int64_t id, int64_t since, Account* out,
+                         int* reports) {
+  // One query: every read statement begins a read of the database that waits on the others'.
+  SqlRows rows;
+  if (!store->sql->run(ACCOUNT_FIELDS ", (SELECT COUNT(*) FROM reports WHERE account_id = $1 AND "
+                                      "created_at >= $2) FROM accounts WHERE id = $1",
+                       {sql_number(id), sql_number(since)}, &rows) ||
+      !read_account(rows, out))
+    return 0;
+  *reports = static_cast<int>(sql_cell_number(rows, 0, 9));
+  return 1;
 }
 
 int store_ensure_account(ServiceStore* store, const std::string& identifier, int64_t now,

@@ -11,15 +11,6 @@ int store_add_report(ServiceStore* store, int64_t account_id, const std::string&
       &rows);
 }
 
-int store_count_reports_since(ServiceStore* store, int64_t account_id, int64_t since, int* count) {
-  SqlRows rows;
-  if (!store->sql->run("SELECT COUNT(*) FROM reports WHERE account_id = $1 AND created_at >= $2",
-                       {sql_number(account_id), sql_number(since)}, &rows))
-    return 0;
-  *count = static_cast<int>(sql_cell_number(rows, 0, 0));
-  return 1;
-}
-
 int store_checks_used(ServiceStore* store, const std::string& device_label, const std::string& day,
                       int* count) {
   SqlRows rows;

@@ -171,10 +171,13 @@ TEST_F(StoreTest, ReportCountUsesAccountAndWindowStart) {
   ASSERT_TRUE(store_add_report(store_, account.id, "anydesk.exe", "PC", 200));
   ASSERT_TRUE(store_add_report(store_, 0, "anydesk.exe", "PC", 300));
   int count = -1;
-  ASSERT_TRUE(store_count_reports_since(store_, account.id, 150, &count));
+  Account found;
+  ASSERT_TRUE(store_account_status(store_, account.id, 150, &found, &count));
   EXPECT_EQ(count, 1);
-  ASSERT_TRUE(store_count_reports_since(store_, account.id, 100, &count));
+  EXPECT_EQ(found.identifier, "07700900123");
+  ASSERT_TRUE(store_account_status(store_, account.id, 100, &found, &count));
   EXPECT_EQ(count, 2);
+  EXPECT_FALSE(store_account_status(store_, account.id + 1, 100, &found, &count));
 }
 
 TEST_F(StoreTest, GuardianTriesStopAtTheLockAndSettingThePinClearsIt) {
@@ -249,7 +252,8 @@ TEST(StoreConversion, ADatabaseWithSecretsInClearIsConvertedAndKeepsWorking) {
     ASSERT_TRUE(store_take_challenge_try(store, "ch_9abcc50a741821986480f5c7", 1796843000, &open));
     EXPECT_TRUE(store_code_matches(store, open, "760498"));
     int reports = 0;
-    ASSERT_TRUE(store_count_reports_since(store, account_id, 0, &reports));
+    Account owner;
+    ASSERT_TRUE(store_account_status(store, account_id, 0, &owner, &reports));
     EXPECT_EQ(reports, 1);
     int used = 0;
     ASSERT_TRUE(store_checks_used(store, "DESKTOP-9", "2026-12-09", &used));
