@@ -3,20 +3,16 @@
 // be a committed write of its own on every check; they wait here and go to the store together,
 // about once a second, so a check costs the store one read. The page of this instance writes
 // them out before it reads, so its counts are never behind; another instance's page may be up
-// to a second behind, and a killed instance loses at most that second of counts.
-#include <condition_variable>
+// to a second behind, and a killed instance loses at most that second of counts. The service's
+// housekeeping thread writes them; closing the service writes the rest.
+#include <deque>
 #include <mutex>
-#include <vector>
 
 #include "store_family.h"
 
-struct StorePool;
-
 struct CheckTally {
   std::mutex lock;
-  std::condition_variable wake;
-  std::vector<CheckVerdict> pending;
-  bool stopping = false;
+  std::deque<CheckVerdict> pending;
   int64_t dropped = 0; // given up when the store stayed down and too many waited
 };
 
@@ -25,9 +21,6 @@ struct CheckTally {
 const size_t kCheckTallyMax = 100000;
 
 void check_tally_add(CheckTally* tally, CheckVerdict verdict);
-// Writes every waiting verdict in one transaction; on failure they wait for the next try.
-// 1 when nothing is left waiting.
-int check_tally_flush(CheckTally* tally, ServiceStore* store);
-// The writer thread: flushes every `interval_ms` until stopped, then once more.
-void check_tally_writer(CheckTally* tally, StorePool* pool, int interval_ms);
-void check_tally_stop(CheckTally* tally);
+// Writes every waiting verdict in one transaction; on failure they wait for the next try, and
+// `still_waiting` (when given) says how many wait. 1 when nothing is left waiting.
+int check_tally_flush(CheckTally* tally, ServiceStore* store, size_t* still_waiting = nullptr);

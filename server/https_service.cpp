@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <ctime>
 #include <memory>
 #include <mutex>
@@ -30,13 +31,12 @@ struct HttpsService {
   std::unique_ptr<httplib::SSLServer> server;
   int port = 0;
   std::atomic<bool> run_finished{false};
-  // Old limit events and challenges are swept out now and then.
+  // Checks' verdicts are written, and old limit events and challenges swept out, here.
   std::thread housekeeper;
   std::mutex housekeeping_lock;
   std::condition_variable housekeeping_wake;
   bool stopping = false;
   std::thread alert_sender;
-  std::thread check_writer;
 };
 
 namespace {
@@ -46,7 +46,7 @@ namespace {
 const size_t kReadLimit = 8 * 1024 * 1024;
 const int kKeepAliveRequests = 10000;
 const int kHousekeepingSeconds = 10 * 60;
-const int kCheckWriteMilliseconds = 1000;
+const int kCheckWriteSeconds = 1;
 
 const char* const kJsonType = "application/json";
 
@@ -280,16 +280,26 @@ void tune_server(HttpsService* service) {
   };
 }
 
+// Writes the checks' waiting verdicts every second, and sweeps out old limit events and
+// challenges every ten minutes.
 void housekeeping(HttpsService* service) {
   std::unique_lock<std::mutex> hold(service->housekeeping_lock);
+  int seconds_to_sweep = 0;
   while (!service->stopping) {
     hold.unlock();
     {
       StoreLease lease(service->context.store);
-      if (lease.get()) store_forget_old(lease.get(), static_cast<int64_t>(std::time(nullptr)));
+      size_t waiting = 0;
+      if (!check_tally_flush(&service->context.checks, lease.get(), &waiting))
+        std::fprintf(stderr, "{\"event\":\"check_counts_not_written\",\"waiting\":%zu}\n", waiting);
+      if (seconds_to_sweep <= 0 && lease.get()) {
+        store_forget_old(lease.get(), static_cast<int64_t>(std::time(nullptr)));
+        seconds_to_sweep = kHousekeepingSeconds;
+      }
     }
+    seconds_to_sweep -= kCheckWriteSeconds;
     hold.lock();
-    service->housekeeping_wake.wait_for(hold, std::chrono::seconds(kHousekeepingSeconds),
+    service->housekeeping_wake.wait_for(hold, std::chrono::seconds(kCheckWriteSeconds),
                                         [service] { return service->stopping; });
   }
 }
@@ -330,9 +340,6 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
   }
   HttpsService* started = service.get();
   service->housekeeper = std::thread(housekeeping, started);
-  service->check_writer = std::thread([started] {
-    check_tally_writer(&started->context.checks, started->context.store, kCheckWriteMilliseconds);
-  });
   smtp_prepare();
   AlertDelivery delivery;
   delivery.outbox_file = data_file(service->context, "outbox.txt");
@@ -372,9 +379,6 @@ void https_service_free(HttpsService* service) {
   if (service->housekeeper.joinable()) service->housekeeper.join();
   alert_wake_stop(&service->context.alerts);
   if (service->alert_sender.joinable()) service->alert_sender.join();
-  // After the requests in flight: their verdicts are in the writer's last flush.
-  check_tally_stop(&service->context.checks);
-  if (service->check_writer.joinable()) service->check_writer.join();
   service->server.reset();
   service_context_close(&service->context);
   delete service;

@@ -29,6 +29,7 @@ int service_context_open(ServiceContext* context, const ContextOptions& options,
 }
 
 void service_context_close(ServiceContext* context) {
+  // After the requests in flight: the verdicts they left waiting are written now.
   if (context->store) {
     StoreLease lease(context->store);
     check_tally_flush(&context->checks, lease.get());

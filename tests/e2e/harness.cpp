@@ -262,10 +262,7 @@ bool answer_message_box(HWND box, int button_id) {
     return false;
   // The press is posted: until the box is gone, a message sent to the program would be
   // answered by the box's loop, and a box looked for next could be this one.
-  const ULONGLONG end = GetTickCount64() + 15000;
-  while (IsWindow(box) && GetTickCount64() < end)
-    Sleep(20);
-  return !IsWindow(box);
+  return wait_until([](void* window) { return !IsWindow(static_cast<HWND>(window)); }, box, 15000);
 }
 
 COLORREF client_pixel(HWND main_window, int x, int y) {
