@@ -33,7 +33,7 @@ endif()
 
 if(CALLWARDEN_FUZZ)
   # The service's message judge is platform-free, so its fuzzer is built here too.
-  include(${CMAKE_SOURCE_DIR}/server/judge.cmake)
+  add_subdirectory(${CMAKE_SOURCE_DIR}/server/judge ${CMAKE_BINARY_DIR}/server/judge)
   target_compile_options(olvex_judge PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
   file(GLOB FUZZERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)
   foreach(src IN LISTS FUZZERS)

@@ -7,10 +7,10 @@
 #include <thread>
 #include <vector>
 
-#include "admin_commands.h"
-#include "command_line.h"
-#include "https_service.h"
-#include "migrate_command.h"
+#include "edge/admin_commands.h"
+#include "edge/command_line.h"
+#include "edge/https_service.h"
+#include "edge/migrate_command.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "alert_raise.h"
+#include "alerts/alert_raise.h"
 
 #include <string>
 #include <vector>
 
-#include "store_family.h"
+#include "store/store_family.h"
 
 int raise_alert(ServiceContext* context, ServiceStore* store, int64_t account_id,
                 const AlertFacts& facts) {

@@ -3,8 +3,8 @@
 // the same alert went out a moment ago; the sender is woken and the request goes on.
 #include <cstdint>
 
-#include "alert_text.h"
-#include "service_context.h"
+#include "alerts/alert_text.h"
+#include "core/service_context.h"
 
 // 1 when queued or held back as a repeat; 0 when the store failed (the request still
 // succeeds: an alert is never worth refusing the computer's report).

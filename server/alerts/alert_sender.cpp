@@ -1,11 +1,11 @@
-#include "alert_sender.h"
+#include "alerts/alert_sender.h"
 
 #include <cstdio>
 #include <ctime>
 
-#include "clock_text.h"
-#include "request_log.h"
-#include "smtp_mail.h"
+#include "base/clock_text.h"
+#include "base/request_log.h"
+#include "alerts/smtp_mail.h"
 
 namespace {
 

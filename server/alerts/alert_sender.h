@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "alert_wake.h"
-#include "store_family.h"
-#include "store_pool.h"
+#include "core/alert_wake.h"
+#include "store/store_family.h"
+#include "store/store_pool.h"
 
 struct AlertDelivery {
   std::string outbox_file;

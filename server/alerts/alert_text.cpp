@@ -1,7 +1,7 @@
-#include "alert_text.h"
+#include "alerts/alert_text.h"
 
-#include "uk_time.h"
-#include "utf8_repair.h"
+#include "base/uk_time.h"
+#include "base/utf8_repair.h"
 
 namespace {
 

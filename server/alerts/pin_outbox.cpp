@@ -1,10 +1,10 @@
-#include "pin_outbox.h"
+#include "alerts/pin_outbox.h"
 
 #include <cstdio>
 
-#include "clock_text.h"
-#include "identifier.h"
-#include "request_log.h"
+#include "base/clock_text.h"
+#include "base/identifier.h"
+#include "base/request_log.h"
 
 int deliver_sign_in_code(const std::string& outbox_file, const std::string& identifier,
                          const std::string& code, const std::string& challenge_id,

@@ -1,4 +1,4 @@
-#include "smtp_mail.h"
+#include "alerts/smtp_mail.h"
 
 #include <curl/curl.h>
 

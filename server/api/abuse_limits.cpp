@@ -1,4 +1,4 @@
-#include "abuse_limits.h"
+#include "api/abuse_limits.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "service_store.h"
+#include "store/service_store.h"
 
 struct LimitWindow {
   int max_events;

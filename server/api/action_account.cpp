@@ -1,9 +1,9 @@
 // app_status, verify_override_pin and report_blocked_tool: what a linked
 // device asks of its account.
-#include "alert_raise.h"
-#include "api_actions.h"
-#include "guardian_pin_rules.h"
-#include "store_pool.h"
+#include "alerts/alert_raise.h"
+#include "api/api_actions.h"
+#include "api/guardian_pin_rules.h"
+#include "store/store_pool.h"
 
 namespace {
 

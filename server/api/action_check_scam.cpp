@@ -1,8 +1,8 @@
 // check_scam: the rule engine behind the daily allowance of free checks.
-#include "alert_raise.h"
-#include "api_actions.h"
-#include "clock_text.h"
-#include "scam_engine.h"
+#include "alerts/alert_raise.h"
+#include "api/api_actions.h"
+#include "base/clock_text.h"
+#include "judge/scam_engine.h"
 
 namespace {
 

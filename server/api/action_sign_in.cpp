@@ -1,8 +1,8 @@
 // send_pin and verify_pin: linking a device to an account by a code.
-#include "api_actions.h"
-#include "code_flow.h"
-#include "identifier.h"
-#include "secure_random.h"
+#include "api/api_actions.h"
+#include "api/code_flow.h"
+#include "base/identifier.h"
+#include "base/secure_random.h"
 
 namespace {
 

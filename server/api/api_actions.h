@@ -6,9 +6,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "api_answer.h"
-#include "service_context.h"
-#include "store_family.h"
+#include "api/api_answer.h"
+#include "core/service_context.h"
+#include "store/store_family.h"
 
 struct ActionInput {
   const nlohmann::json* body;

@@ -1,4 +1,4 @@
-#include "api_answer.h"
+#include "api/api_answer.h"
 
 std::string json_text(const nlohmann::ordered_json& value) {
   return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);

@@ -1,10 +1,10 @@
-#include "api_dispatch.h"
+#include "api/api_dispatch.h"
 
-#include "api_actions.h"
-#include "store_pool.h"
-#include "bearer_token.h"
-#include "store_family.h"
-#include "utf8_repair.h"
+#include "api/api_actions.h"
+#include "store/store_pool.h"
+#include "api/bearer_token.h"
+#include "store/store_family.h"
+#include "base/utf8_repair.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "api_answer.h"
-#include "service_context.h"
+#include "api/api_answer.h"
+#include "core/service_context.h"
 
 struct ApiRequest {
   std::string content_type;

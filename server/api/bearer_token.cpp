@@ -1,4 +1,4 @@
-#include "bearer_token.h"
+#include "api/bearer_token.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "canned_answers.h"
+#include "api/canned_answers.h"
 
 #include <chrono>
 #include <nlohmann/json.hpp>

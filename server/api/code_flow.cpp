@@ -1,10 +1,10 @@
-#include "code_flow.h"
+#include "api/code_flow.h"
 
-#include "abuse_limits.h"
-#include "api_actions.h"
-#include "identifier.h"
-#include "pin_outbox.h"
-#include "secure_random.h"
+#include "api/abuse_limits.h"
+#include "api/api_actions.h"
+#include "base/identifier.h"
+#include "alerts/pin_outbox.h"
+#include "base/secure_random.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "service_context.h"
-#include "service_store.h"
+#include "core/service_context.h"
+#include "store/service_store.h"
 
 struct CodeResult {
   int status = 200;        // 200, or the refusal's HTTP status

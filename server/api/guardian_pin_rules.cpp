@@ -1,4 +1,4 @@
-#include "guardian_pin_rules.h"
+#include "api/guardian_pin_rules.h"
 
 bool is_four_digits(const std::string& pin) {
   if (pin.size() != 4) return false;

@@ -1,4 +1,4 @@
-#include "clock_text.h"
+#include "base/clock_text.h"
 
 #include <ctime>
 

@@ -1,4 +1,4 @@
-#include "identifier.h"
+#include "base/identifier.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "request_log.h"
+#include "base/request_log.h"
 
 #include <cstdio>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "secret_digest.h"
+#include "base/secret_digest.h"
 
 #include <openssl/crypto.h>
 #include <openssl/evp.h>

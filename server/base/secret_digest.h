@@ -4,7 +4,7 @@
 // server key. All digests are lower-case hex.
 #include <string>
 
-#include "secret_key.h"
+#include "base/secret_key.h"
 
 std::string sha256_hex(const std::string& bytes);
 std::string hmac_sha256_hex(const SecretKey& key, const std::string& bytes);

@@ -1,4 +1,4 @@
-#include "secret_key.h"
+#include "base/secret_key.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "hex_digit.h"
-#include "secure_random.h"
+#include "base/hex_digit.h"
+#include "base/secure_random.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "secure_random.h"
+#include "base/secure_random.h"
 
 #include <openssl/rand.h>
 

@@ -1,4 +1,4 @@
-#include "service_hosts.h"
+#include "base/service_hosts.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "uk_time.h"
+#include "base/uk_time.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "utf8_repair.h"
+#include "base/utf8_repair.h"
 
 namespace {
 

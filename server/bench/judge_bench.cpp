@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine_test_support.h"
-#include "scam_engine.h"
+#include "judge/engine_test_support.h"
+#include "judge/scam_engine.h"
 #include "tests/bench/bench_stats.h"
 
 namespace {
@@ -104,12 +104,12 @@ void bench_long(const std::vector<std::string>& longs) {
 } // namespace
 
 int main() {
-  std::vector<LabelledMessage> corpus = load_labelled_corpus(LS_TEST_DATA_DIR "/scam_corpus.tsv");
+  std::vector<LabelledMessage> corpus = load_labelled_corpus(LS_CORPUS_DIR "/scam_corpus.tsv");
   std::vector<LabelledMessage> held =
-      load_labelled_corpus(LS_TEST_DATA_DIR "/scam_corpus_heldback.tsv");
+      load_labelled_corpus(LS_CORPUS_DIR "/scam_corpus_heldback.tsv");
   corpus.insert(corpus.end(), held.begin(), held.end());
   if (corpus.empty()) {
-    std::printf("no corpus found in %s\n", LS_TEST_DATA_DIR);
+    std::printf("no corpus found in %s\n", LS_CORPUS_DIR);
     return 2;
   }
   std::printf("Message judge, one thread\n");

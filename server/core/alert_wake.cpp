@@ -1,4 +1,4 @@
-#include "alert_wake.h"
+#include "core/alert_wake.h"
 
 #include <chrono>
 

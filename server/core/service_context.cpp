@@ -1,4 +1,4 @@
-#include "service_context.h"
+#include "core/service_context.h"
 
 #include <filesystem>
 #include <system_error>

@@ -3,12 +3,12 @@
 // where the data folder is and how to wake the alert sender.
 #include <string>
 
-#include "alert_wake.h"
-#include "check_tally.h"
-#include "free_checks.h"
-#include "public_suffix.h"
-#include "service_metrics.h"
-#include "store_pool.h"
+#include "core/alert_wake.h"
+#include "store/check_tally.h"
+#include "core/free_checks.h"
+#include "judge/public_suffix.h"
+#include "core/service_metrics.h"
+#include "store/store_pool.h"
 
 struct ContextOptions {
   std::string data_dir;

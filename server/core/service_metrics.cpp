@@ -1,4 +1,4 @@
-#include "service_metrics.h"
+#include "core/service_metrics.h"
 
 #include <cstdio>
 

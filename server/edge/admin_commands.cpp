@@ -1,11 +1,11 @@
-#include "admin_commands.h"
+#include "edge/admin_commands.h"
 
 #include <cstdio>
 #include <ctime>
 
-#include "guardian_pin_rules.h"
-#include "identifier.h"
-#include "service_context.h"
+#include "api/guardian_pin_rules.h"
+#include "base/identifier.h"
+#include "core/service_context.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "client_address.h"
+#include "edge/client_address.h"
 
 std::string client_address(const std::string& socket_peer, const std::string& forwarded_for,
                            bool trust_proxy) {

@@ -1,8 +1,8 @@
-#include "command_line.h"
+#include "edge/command_line.h"
 
 #include <cstdlib>
 
-#include "public_suffix.h"
+#include "judge/public_suffix.h"
 
 namespace {
 

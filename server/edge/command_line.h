@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "free_checks.h"
+#include "core/free_checks.h"
 
 // Each kept-alive connection holds a thread while it is open.
 const int kDefaultThreads = 128;

@@ -1,4 +1,4 @@
-#include "https_service.h"
+#include "edge/https_service.h"
 
 #include <httplib.h>
 
@@ -11,16 +11,16 @@
 #include <mutex>
 #include <thread>
 
-#include "alert_sender.h"
-#include "api_dispatch.h"
-#include "canned_answers.h"
-#include "client_address.h"
-#include "clock_text.h"
-#include "request_log.h"
-#include "service_context.h"
-#include "service_hosts.h"
-#include "smtp_mail.h"
-#include "web_routes.h"
+#include "alerts/alert_sender.h"
+#include "api/api_dispatch.h"
+#include "api/canned_answers.h"
+#include "edge/client_address.h"
+#include "base/clock_text.h"
+#include "base/request_log.h"
+#include "core/service_context.h"
+#include "base/service_hosts.h"
+#include "alerts/smtp_mail.h"
+#include "web/web_routes.h"
 
 #define API_PATH "/callwarden_api.php"
 

@@ -5,7 +5,7 @@
 // request threads, one thread delivers the alerts (alert_sender.h).
 #include <string>
 
-#include "service_context.h"
+#include "core/service_context.h"
 
 struct ServeOptions {
   std::string address;

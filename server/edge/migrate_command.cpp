@@ -1,4 +1,4 @@
-#include "migrate_command.h"
+#include "edge/migrate_command.h"
 
 #include <cstdio>
 #include <map>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "service_context.h"
+#include "core/service_context.h"
 
 namespace {
 

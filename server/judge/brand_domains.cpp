@@ -1,4 +1,4 @@
-#include "brand_domains.h"
+#include "judge/brand_domains.h"
 
 #include <cstring>
 #include <vector>

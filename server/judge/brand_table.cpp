@@ -1,4 +1,4 @@
-#include "brand_domains.h"
+#include "judge/brand_domains.h"
 
 // The brands scam messages most often pretend to be in the UK, with the
 // domains each really uses.

@@ -1,4 +1,4 @@
-#include "family_match.h"
+#include "judge/family_match.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "family_rules.h"
+#include "judge/family_rules.h"
 
 extern const FamilyRule kAdvanceFeeFamily;
 extern const FamilyRule kLotteryFamily;

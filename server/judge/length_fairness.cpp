@@ -1,4 +1,4 @@
-#include "length_fairness.h"
+#include "judge/length_fairness.h"
 
 int length_fair_weight(int weight, size_t message_bytes) {
   if (message_bytes <= kFullWeightBytes) return weight;

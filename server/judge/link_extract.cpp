@@ -1,4 +1,4 @@
-#include "link_extract.h"
+#include "judge/link_extract.h"
 
 #include <cstring>
 

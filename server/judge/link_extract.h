@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "public_suffix.h"
+#include "judge/public_suffix.h"
 
 struct MessageLink {
   size_t start; // byte span of the link in the message

@@ -1,8 +1,8 @@
-#include "link_rules.h"
+#include "judge/link_rules.h"
 
 #include <cstring>
 
-#include "brand_domains.h"
+#include "judge/brand_domains.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "link_extract.h"
-#include "public_suffix.h"
-#include "rule_hit.h"
+#include "judge/link_extract.h"
+#include "judge/public_suffix.h"
+#include "judge/rule_hit.h"
 
 // `brands_named` says, per brand of brand_table, whether the message (with
 // its links blanked out) names it. Each rule is added at most once.

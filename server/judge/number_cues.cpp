@@ -1,4 +1,4 @@
-#include "number_cues.h"
+#include "judge/number_cues.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "phrase_index.h"
+#include "judge/phrase_index.h"
 
 #include <deque>
 

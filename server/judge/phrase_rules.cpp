@@ -1,4 +1,4 @@
-#include "phrase_rules.h"
+#include "judge/phrase_rules.h"
 
 namespace {
 

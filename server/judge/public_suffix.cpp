@@ -1,4 +1,4 @@
-#include "public_suffix.h"
+#include "judge/public_suffix.h"
 
 #include <cstdio>
 #include <vector>

@@ -1,11 +1,11 @@
-#include "rule_book.h"
+#include "judge/rule_book.h"
 
 #include <algorithm>
 
-#include "brand_domains.h"
-#include "number_cues.h"
-#include "scam_talk.h"
-#include "text_context.h"
+#include "judge/brand_domains.h"
+#include "judge/number_cues.h"
+#include "judge/scam_talk.h"
+#include "judge/text_context.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "family_rules.h"
-#include "phrase_index.h"
-#include "phrase_rules.h"
+#include "judge/family_rules.h"
+#include "judge/phrase_index.h"
+#include "judge/phrase_rules.h"
 
 // One cue found in a message: a phrase or a number cue.
 struct CueSeen {

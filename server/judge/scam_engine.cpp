@@ -1,14 +1,14 @@
-#include "scam_engine.h"
+#include "judge/scam_engine.h"
 
 #include <algorithm>
 
-#include "family_match.h"
-#include "length_fairness.h"
-#include "link_extract.h"
-#include "link_rules.h"
-#include "rule_book.h"
-#include "scam_talk.h"
-#include "text_scan.h"
+#include "judge/family_match.h"
+#include "judge/length_fairness.h"
+#include "judge/link_extract.h"
+#include "judge/link_rules.h"
+#include "judge/rule_book.h"
+#include "judge/scam_talk.h"
+#include "judge/text_scan.h"
 
 namespace {
 

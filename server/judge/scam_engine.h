@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "public_suffix.h"
-#include "rule_hit.h"
+#include "judge/public_suffix.h"
+#include "judge/rule_hit.h"
 
 #define SCAM_VERDICT "SCAM"
 #define CAUTION_VERDICT "CAUTION"

@@ -1,4 +1,4 @@
-#include "scam_talk.h"
+#include "judge/scam_talk.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "text_context.h"
+#include "judge/text_context.h"
 
 #include <cstring>
 
-#include "phrase_index.h"
+#include "judge/phrase_index.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "text_scan.h"
+#include "judge/text_scan.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "check_tally.h"
+#include "store/check_tally.h"
 
 #include <vector>
 

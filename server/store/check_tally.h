@@ -8,7 +8,7 @@
 #include <deque>
 #include <mutex>
 
-#include "store_family.h"
+#include "store/store_family.h"
 
 struct CheckTally {
   std::mutex lock;

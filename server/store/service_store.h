@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "secret_key.h"
-#include "sql_connection.h"
+#include "base/secret_key.h"
+#include "store/sql_connection.h"
 
 struct ServiceStore {
   SqlConnection* sql = nullptr;

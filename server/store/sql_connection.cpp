@@ -1,4 +1,4 @@
-#include "sql_connection.h"
+#include "store/sql_connection.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "sql_postgres.h"
+#include "store/sql_postgres.h"
 
 #include <libpq-fe.h>
 

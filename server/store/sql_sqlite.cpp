@@ -1,4 +1,4 @@
-#include "sql_sqlite.h"
+#include "store/sql_sqlite.h"
 
 #include <sqlite3.h>
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "sql_connection.h"
+#include "store/sql_connection.h"
 
 // Opens the file (and, when `create`, makes it) in write-ahead-log mode, so readers never wait
 // for the one writer, with a busy timeout for writers from other connections and processes.

@@ -1,5 +1,5 @@
-#include "secret_digest.h"
-#include "service_store.h"
+#include "base/secret_digest.h"
+#include "store/service_store.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "service_store.h"
+#include "store/service_store.h"
 
 int store_add_report(ServiceStore* store, int64_t account_id, const std::string& tool_name,
                      const std::string& device_label, int64_t now) {

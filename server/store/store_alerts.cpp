@@ -1,5 +1,5 @@
 // The queue of alerts to deliver, shared by every instance on the database.
-#include "store_family.h"
+#include "store/store_family.h"
 
 int store_take_alert_slot(ServiceStore* store, const std::string& key, int64_t now, int64_t window,
                           bool* first) {

@@ -1,5 +1,5 @@
 // The people who get an account's alerts, and what happened on its computers.
-#include "store_family.h"
+#include "store/store_family.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Linked computers, as the family page shows them; the token itself is only a digest here.
-#include "secret_digest.h"
-#include "store_family.h"
+#include "base/secret_digest.h"
+#include "store/store_family.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "service_store.h"
+#include "store/service_store.h"
 
 // One linked computer: a device token, seen from the family page.
 struct DeviceLink {

@@ -1,7 +1,7 @@
-#include "store_pool.h"
+#include "store/store_pool.h"
 
-#include "sql_postgres.h"
-#include "sql_sqlite.h"
+#include "store/sql_postgres.h"
+#include "store/sql_sqlite.h"
 
 std::unique_ptr<SqlConnection> store_connect(const StoreOptions& options, std::string* error) {
   if (options.database_url.empty()) return sqlite_connect(options.sqlite_file, error);

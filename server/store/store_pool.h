@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "service_store.h"
+#include "store/service_store.h"
 
 struct StoreOptions {
   std::string database_url; // postgresql://...; empty for the SQLite file

@@ -3,9 +3,9 @@
 // database as it was. A SQLite file from before versions were kept counts as version 1.
 #include <string>
 
-#include "secret_digest.h"
-#include "secure_random.h"
-#include "service_store.h"
+#include "base/secret_digest.h"
+#include "base/secure_random.h"
+#include "store/service_store.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Web sessions: the browser holds the id, the table its SHA-256 digest, like device tokens.
-#include "secret_digest.h"
-#include "secure_random.h"
-#include "store_family.h"
+#include "base/secret_digest.h"
+#include "base/secure_random.h"
+#include "store/store_family.h"
 
 namespace {
 

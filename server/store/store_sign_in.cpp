@@ -1,6 +1,6 @@
-#include "secret_digest.h"
-#include "secure_random.h"
-#include "service_store.h"
+#include "base/secret_digest.h"
+#include "base/secure_random.h"
+#include "store/service_store.h"
 
 namespace {
 

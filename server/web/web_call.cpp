@@ -1,7 +1,7 @@
-#include "web_call.h"
+#include "web/web_call.h"
 
-#include "web_form.h"
-#include "web_frame.h"
+#include "web/web_form.h"
+#include "web/web_frame.h"
 
 std::string cookie_header(const char* name, const std::string& value, long long max_age) {
   std::string text =

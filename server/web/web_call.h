@@ -4,11 +4,11 @@
 #include <map>
 #include <string>
 
-#include "service_context.h"
-#include "store_family.h"
-#include "web_family_page.h"
-#include "web_request.h"
-#include "web_sign_in_page.h"
+#include "core/service_context.h"
+#include "store/store_family.h"
+#include "web/web_family_page.h"
+#include "web/web_request.h"
+#include "web/web_sign_in_page.h"
 
 struct WebCall {
   ServiceContext* context = nullptr;

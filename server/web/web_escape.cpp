@@ -1,6 +1,6 @@
-#include "web_escape.h"
+#include "web/web_escape.h"
 
-#include "utf8_repair.h"
+#include "base/utf8_repair.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The family page's forms: the Guardian PIN, the people who get alerts, the computers.
 #include <cstdlib>
 
-#include "alert_text.h"
-#include "code_flow.h"
-#include "guardian_pin_rules.h"
-#include "identifier.h"
-#include "web_frame.h"
-#include "web_handlers.h"
+#include "alerts/alert_text.h"
+#include "api/code_flow.h"
+#include "api/guardian_pin_rules.h"
+#include "base/identifier.h"
+#include "web/web_frame.h"
+#include "web/web_handlers.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "web_family_page.h"
+#include "web/web_family_page.h"
 
-#include "alert_text.h"
-#include "identifier.h"
-#include "uk_time.h"
-#include "web_escape.h"
-#include "web_frame.h"
+#include "alerts/alert_text.h"
+#include "base/identifier.h"
+#include "base/uk_time.h"
+#include "web/web_escape.h"
+#include "web/web_frame.h"
 
 namespace {
 

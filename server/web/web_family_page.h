@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "store_family.h"
-#include "web_request.h"
+#include "store/store_family.h"
+#include "web/web_request.h"
 
 // Where a problem is shown, beside the form it is about.
 enum FamilySection { kSectionNone, kSectionComputers, kSectionPin, kSectionAlerts };

@@ -1,6 +1,6 @@
-#include "web_form.h"
+#include "web/web_form.h"
 
-#include "hex_digit.h"
+#include "base/hex_digit.h"
 
 namespace {
 

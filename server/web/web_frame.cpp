@@ -1,6 +1,6 @@
-#include "web_frame.h"
+#include "web/web_frame.h"
 
-#include "web_escape.h"
+#include "web/web_escape.h"
 
 const char* const kWebContentPolicy =
     "default-src 'none'; style-src 'self'; img-src 'self'; form-action 'self'; "

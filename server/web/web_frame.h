@@ -3,7 +3,7 @@
 // header and footer, the security headers, and the small pieces forms are made of.
 #include <string>
 
-#include "web_request.h"
+#include "web/web_request.h"
 
 // The Content-Security-Policy of every page: only this site's stylesheet, no script, no frame,
 // forms only to this site.

@@ -1,6 +1,6 @@
 #pragma once
 // The handlers the web route table names (web_routes.cpp), one per route.
-#include "web_call.h"
+#include "web/web_call.h"
 
 WebAnswer get_pricing(WebCall* call);
 WebAnswer get_stylesheet(WebCall* call);

@@ -1,6 +1,6 @@
-#include "web_pricing_page.h"
+#include "web/web_pricing_page.h"
 
-#include "web_frame.h"
+#include "web/web_frame.h"
 
 WebAnswer pricing_page() {
   std::string main =

@@ -1,5 +1,5 @@
 #pragma once
 // /callwarden: what the program does, its two plans (#pricing) and how to subscribe.
-#include "web_request.h"
+#include "web/web_request.h"
 
 WebAnswer pricing_page();

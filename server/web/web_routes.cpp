@@ -1,11 +1,11 @@
-#include "web_routes.h"
+#include "web/web_routes.h"
 
-#include "secure_random.h"
-#include "service_hosts.h"
-#include "store_pool.h"
-#include "web_form.h"
-#include "web_frame.h"
-#include "web_handlers.h"
+#include "base/secure_random.h"
+#include "base/service_hosts.h"
+#include "store/store_pool.h"
+#include "web/web_form.h"
+#include "web/web_frame.h"
+#include "web/web_handlers.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // The pages and forms of signing in and out, and the two pages that need no session.
-#include "code_flow.h"
-#include "identifier.h"
-#include "web_frame.h"
-#include "web_handlers.h"
-#include "web_pricing_page.h"
-#include "web_style.h"
+#include "api/code_flow.h"
+#include "base/identifier.h"
+#include "web/web_frame.h"
+#include "web/web_handlers.h"
+#include "web/web_pricing_page.h"
+#include "web/web_style.h"
 
 namespace {
 

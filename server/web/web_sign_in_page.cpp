@@ -1,7 +1,7 @@
-#include "web_sign_in_page.h"
+#include "web/web_sign_in_page.h"
 
-#include "web_escape.h"
-#include "web_frame.h"
+#include "web/web_escape.h"
+#include "web/web_frame.h"
 
 WebAnswer sign_in_page(int status, const SignInView& view, const std::string& csrf) {
   std::string main = "<h1>Family page: sign in</h1>\n";

@@ -2,7 +2,7 @@
 // /family before signing in: the email or mobile, then the 6-digit code.
 #include <string>
 
-#include "web_request.h"
+#include "web/web_request.h"
 
 struct SignInView {
   bool code_sent = false;    // the second step: the code

@@ -1,4 +1,4 @@
-#include "web_style.h"
+#include "web/web_style.h"
 
 const char* const kWebStylesheet = R"css(
 html { font-size: 112.5%; -webkit-text-size-adjust: 100%; }

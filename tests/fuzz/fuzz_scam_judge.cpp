@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "scam_engine.h"
+#include "judge/scam_engine.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Advance-fee and inheritance letters: a stranger in an official or pitiable
 // role offers you a share of a large sum if you help move it or claim it.
-#include "family_rules.h"
+#include "judge/family_rules.h"
 
 namespace {
 

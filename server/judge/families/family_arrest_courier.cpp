@@ -1,7 +1,7 @@
 // Police, court or HMRC impersonation that threatens arrest unless you pay
 // now, and courier fraud, where a "police officer" or "bank" sends someone
 // to collect your card, PIN or cash.
-#include "family_rules.h"
+#include "judge/family_rules.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Get-rich-quick schemes: chain letters, pyramid and "gifting" circles,
 // work-from-home promises and "free government grants" that cost a fee.
-#include "family_rules.h"
+#include "judge/family_rules.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Investment and crypto-doubling offers with guaranteed returns, and
 // "recovery" offers to people who have already lost money.
-#include "family_rules.h"
+#include "judge/family_rules.h"
 
 namespace {
 

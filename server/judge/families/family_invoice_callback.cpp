@@ -1,7 +1,7 @@
 // Fake invoices and renewals that want a call back ("you have been charged
 // £299; call to cancel"), and tech-support alarms by email, both made to get
 // you on the phone to the criminals.
-#include "family_rules.h"
+#include "judge/family_rules.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Fake jobs and money mules: "receive payments into your account and
 // forward them", cheques to pass on, fees to start, task apps on WhatsApp.
-#include "family_rules.h"
+#include "judge/family_rules.h"
 
 namespace {
 

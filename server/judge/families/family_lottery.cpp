@@ -1,6 +1,6 @@
 // Lottery, sweepstake and prize claims for draws you never entered, which
 // want a fee, your details or a call before they pay.
-#include "family_rules.h"
+#include "judge/family_rules.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Rental and holiday-let deposits for a place nobody can show you, and
 // offers to unlock a pension early.
-#include "family_rules.h"
+#include "judge/family_rules.h"
 
 namespace {
 

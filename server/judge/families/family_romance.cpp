@@ -1,6 +1,6 @@
 // Romance and "stuck abroad" requests, and sextortion emails: an affection
 // or a threat built up so that a stranger's request for money is not checked.
-#include "family_rules.h"
+#include "judge/family_rules.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <sstream>
 #include <thread>
 
-#include "alert_sender.h"
-#include "service_harness.h"
-#include "smtp_mail.h"
+#include "alerts/alert_sender.h"
+#include "support/service_harness.h"
+#include "alerts/smtp_mail.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // What an alert says, when it is held back as a repeat, UK time, and the weak-PIN warning.
 #include <gtest/gtest.h>
 
-#include "alert_text.h"
-#include "guardian_pin_rules.h"
-#include "uk_time.h"
+#include "alerts/alert_text.h"
+#include "api/guardian_pin_rules.h"
+#include "base/uk_time.h"
 
 namespace {
 

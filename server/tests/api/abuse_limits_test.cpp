@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "abuse_limits.h"
-#include "api_dispatch.h"
-#include "service_harness.h"
+#include "api/abuse_limits.h"
+#include "api/api_dispatch.h"
+#include "support/service_harness.h"
 
 namespace {
 

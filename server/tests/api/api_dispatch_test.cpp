@@ -7,8 +7,8 @@
 #include <random>
 #include <set>
 
-#include "api_dispatch.h"
-#include "service_harness.h"
+#include "api/api_dispatch.h"
+#include "support/service_harness.h"
 
 namespace {
 

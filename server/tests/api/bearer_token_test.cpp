@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "bearer_token.h"
+#include "api/bearer_token.h"
 
 namespace {
 

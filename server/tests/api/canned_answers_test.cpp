@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "canned_answers.h"
+#include "api/canned_answers.h"
 
 namespace {
 

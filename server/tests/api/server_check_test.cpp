@@ -1,4 +1,4 @@
-#include "service_harness.h"
+#include "support/service_harness.h"
 
 namespace {
 

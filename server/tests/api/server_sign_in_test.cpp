@@ -1,7 +1,7 @@
 #include <regex>
 
-#include "service_harness.h"
-#include "service_store.h"
+#include "support/service_harness.h"
+#include "store/service_store.h"
 
 namespace {
 

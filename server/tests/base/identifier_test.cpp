@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "identifier.h"
+#include "base/identifier.h"
 
 namespace {
 

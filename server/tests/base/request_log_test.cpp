@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "request_log.h"
+#include "base/request_log.h"
 
 namespace {
 

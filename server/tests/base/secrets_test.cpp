@@ -4,8 +4,8 @@
 
 #include <fstream>
 
-#include "secret_digest.h"
-#include "service_harness.h"
+#include "base/secret_digest.h"
+#include "support/service_harness.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <regex>
 #include <set>
 
-#include "secure_random.h"
+#include "base/secure_random.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "utf8_repair.h"
+#include "base/utf8_repair.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include <fstream>
 
-#include "client_address.h"
-#include "request_log.h"
-#include "service_harness.h"
+#include "edge/client_address.h"
+#include "base/request_log.h"
+#include "support/service_harness.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <sstream>
 #include <vector>
 
-#include "service_harness.h"
+#include "support/service_harness.h"
 
 namespace {
 

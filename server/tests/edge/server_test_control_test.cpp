@@ -1,6 +1,6 @@
 #include <chrono>
 
-#include "service_harness.h"
+#include "support/service_harness.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "service_harness.h"
+#include "support/service_harness.h"
 
 namespace {
 

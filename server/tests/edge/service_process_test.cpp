@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "service_harness.h"
+#include "support/service_harness.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "brand_domains.h"
+#include "judge/brand_domains.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine_test_support.h"
+#include "judge/engine_test_support.h"
 
 #include <fstream>
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "public_suffix.h"
+#include "judge/public_suffix.h"
 
 const PublicSuffixList& test_suffix_list();
 

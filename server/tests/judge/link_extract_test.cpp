@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine_test_support.h"
-#include "link_extract.h"
+#include "judge/engine_test_support.h"
+#include "judge/link_extract.h"
 
 namespace {
 

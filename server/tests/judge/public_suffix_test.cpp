@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine_test_support.h"
-#include "public_suffix.h"
+#include "judge/engine_test_support.h"
+#include "judge/public_suffix.h"
 
 namespace {
 

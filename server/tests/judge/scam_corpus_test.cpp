@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine_test_support.h"
-#include "scam_engine.h"
+#include "judge/engine_test_support.h"
+#include "judge/scam_engine.h"
 
 namespace {
 
@@ -105,7 +105,7 @@ void print_figures(const char* title, const CorpusFigures& f) {
 }
 
 std::vector<LabelledMessage> tuning_part() {
-  return load_labelled_corpus(LS_TEST_DATA_DIR "/scam_corpus.tsv");
+  return load_labelled_corpus(LS_CORPUS_DIR "/scam_corpus.tsv");
 }
 
 TEST(ScamCorpus, TuningPartKeepsTheHardFloorAndPrintsTheGoals) {
@@ -123,7 +123,7 @@ TEST(ScamCorpus, TuningPartKeepsTheHardFloorAndPrintsTheGoals) {
 // Not run while rules are tuned (--gtest_filter=-ScamCorpusHeldBack.*).
 TEST(ScamCorpusHeldBack, HeldBackPartKeepsTheHardFloorAndIsComparedWithTuning) {
   std::vector<LabelledMessage> corpus =
-      load_labelled_corpus(LS_TEST_DATA_DIR "/scam_corpus_heldback.tsv");
+      load_labelled_corpus(LS_CORPUS_DIR "/scam_corpus_heldback.tsv");
   ASSERT_GE(corpus.size(), 100u);
   CorpusFigures held = judge_corpus(corpus);
   ASSERT_GT(held.scams, 0);

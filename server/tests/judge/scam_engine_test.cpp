@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine_test_support.h"
-#include "scam_engine.h"
+#include "judge/engine_test_support.h"
+#include "judge/scam_engine.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "number_cues.h"
-#include "phrase_index.h"
-#include "text_context.h"
+#include "judge/number_cues.h"
+#include "judge/phrase_index.h"
+#include "judge/text_context.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // wording and stay quiet on the genuine wording it is most easily confused with.
 #include <gtest/gtest.h>
 
-#include "engine_test_support.h"
-#include "scam_engine.h"
+#include "judge/engine_test_support.h"
+#include "judge/scam_engine.h"
 
 namespace {
 

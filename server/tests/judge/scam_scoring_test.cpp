@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "engine_test_support.h"
-#include "family_rules.h"
-#include "length_fairness.h"
-#include "scam_engine.h"
+#include "judge/engine_test_support.h"
+#include "judge/family_rules.h"
+#include "judge/length_fairness.h"
+#include "judge/scam_engine.h"
 
 namespace {
 

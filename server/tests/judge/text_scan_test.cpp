@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "text_scan.h"
+#include "judge/text_scan.h"
 
 namespace {
 

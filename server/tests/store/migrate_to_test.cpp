@@ -10,8 +10,8 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "service_harness.h"
-#include "sql_sqlite.h"
+#include "support/service_harness.h"
+#include "store/sql_sqlite.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ TEST(MigrateTo, CopiesEveryAccountTokenPinAndReportIntoAnEmptyDatabaseOnce) {
   const std::string data = dir.path + "/data";
   std::filesystem::create_directories(data);
   {
-    std::ifstream in(LS_TEST_DATA_DIR "/fixtures/service-db-before-hashing.sql");
+    std::ifstream in(LS_TEST_DATA_DIR "/store/fixtures/service-db-before-hashing.sql");
     std::stringstream dump;
     dump << in.rdbuf();
     std::string error;

@@ -20,8 +20,8 @@
 #include <thread>
 #include <vector>
 
-#include "secret_key.h"
-#include "service_harness.h"
+#include "base/secret_key.h"
+#include "support/service_harness.h"
 
 namespace {
 

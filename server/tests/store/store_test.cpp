@@ -3,11 +3,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "check_tally.h"
-#include "secret_digest.h"
-#include "service_harness.h"
-#include "sql_sqlite.h"
-#include "store_pool.h"
+#include "store/check_tally.h"
+#include "base/secret_digest.h"
+#include "support/service_harness.h"
+#include "store/sql_sqlite.h"
+#include "store/store_pool.h"
 
 namespace {
 
@@ -219,7 +219,7 @@ TEST(StoreConversion, ADatabaseWithSecretsInClearIsConvertedAndKeepsWorking) {
   TempDir dir;
   const std::string file = dir.path + "/service.db";
   {
-    std::ifstream in(LS_TEST_DATA_DIR "/fixtures/service-db-before-hashing.sql");
+    std::ifstream in(LS_TEST_DATA_DIR "/store/fixtures/service-db-before-hashing.sql");
     std::stringstream dump;
     dump << in.rdbuf();
     ASSERT_FALSE(dump.str().empty());

@@ -1,4 +1,4 @@
-#include "service_harness.h"
+#include "support/service_harness.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -11,10 +11,10 @@
 #include <sstream>
 #include <system_error>
 
-#include "admin_commands.h"
-#include "command_line.h"
-#include "public_suffix.h"
-#include "sql_postgres.h"
+#include "edge/admin_commands.h"
+#include "edge/command_line.h"
+#include "judge/public_suffix.h"
+#include "store/sql_postgres.h"
 
 TempDir::TempDir() {
   char pattern[] = "/tmp/olvex_service_test_XXXXXX";

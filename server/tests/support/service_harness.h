@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "free_checks.h"
-#include "https_service.h"
-#include "service_context.h"
+#include "core/free_checks.h"
+#include "edge/https_service.h"
+#include "core/service_context.h"
 
 struct ServiceReply {
   int status = 0; // 0 when no answer came

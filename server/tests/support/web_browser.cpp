@@ -1,4 +1,4 @@
-#include "web_browser.h"
+#include "support/web_browser.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <chrono>
 #include <thread>
 
-#include "service_harness.h"
-#include "store_family.h"
-#include "web_browser.h"
+#include "support/service_harness.h"
+#include "store/store_family.h"
+#include "support/web_browser.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The one escaping module every page writes outside text through.
 #include <gtest/gtest.h>
 
-#include "web_escape.h"
-#include "web_form.h"
+#include "web/web_escape.h"
+#include "web/web_form.h"
 
 TEST(WebEscape, TextEscapesEveryCharacterThatOpensMarkup) {
   EXPECT_EQ(html_text("<script>alert('x')</script> & \"y\""),
