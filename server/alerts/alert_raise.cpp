@@ -6,7 +6,8 @@
 #include "store/store_family.h"
 
 int raise_alert(ServiceContext* context, ServiceStore* store, int64_t account_id,
-                const AlertFacts& facts) {
+                const AlertFacts& facts, bool* queued) {
+  if (queued) *queued = false;
   const std::string key = alert_repeat_key(account_id, facts);
   if (!key.empty()) {
     bool first = false;
@@ -24,5 +25,6 @@ int raise_alert(ServiceContext* context, ServiceStore* store, int64_t account_id
   }
   if (!transaction.commit()) return 0;
   alert_wake_notify(&context->alerts);
+  if (queued) *queued = true;
   return 1;
 }

@@ -1,5 +1,6 @@
 #include "alerts/alert_text.h"
 
+#include "alerts/protection_alert_text.h"
 #include "base/uk_time.h"
 #include "base/utf8_repair.h"
 
@@ -64,6 +65,7 @@ std::string one_line(const std::string& text, size_t max_characters) {
 }
 
 std::string alert_text(const AlertFacts& facts) {
+  if (is_protection_alert(facts.kind)) return protection_alert_text(facts);
   std::string device = one_line(facts.device_label);
   if (device.empty()) device = "a linked computer";
   const std::string when = " at " + uk_clock(facts.at) + ". ";
@@ -80,17 +82,20 @@ std::string alert_text(const AlertFacts& facts) {
   case kAlertScamChecked:
     return "A message checked on " + device + when.substr(0, when.size() - 2) +
            " looks like a scam. " + ask;
+  default: break; // protection alerts, above
   }
   return std::string();
 }
 
 std::string alert_repeat_key(int64_t account_id, const AlertFacts& facts) {
   const std::string base = std::to_string(account_id) + ":" + lower(one_line(facts.device_label));
+  if (is_protection_alert(facts.kind)) return protection_alert_key(facts.kind) + ":" + base;
   switch (facts.kind) {
   case kAlertToolStopped: return "tool:" + base + ":" + lower(tool_display_name(facts.tool_name));
   case kAlertWrongPins: return "wrong-pins:" + base;
   case kAlertScamChecked: return "scam:" + base;
   case kAlertOverrideStarted: return std::string();
+  default: break; // protection alerts, above
   }
   return std::string();
 }

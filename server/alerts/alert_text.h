@@ -10,6 +10,13 @@ enum AlertKind {
   kAlertOverrideStarted, // the Guardian PIN lifted the blocker for an hour
   kAlertWrongPins,       // three wrong Guardian PINs in a row
   kAlertScamChecked,     // a checked message was judged SCAM (only when the account asks)
+  // What a computer reports of its own protection (protection_alert_text.h).
+  kAlertPaused,
+  kAlertResumed, // only after a pause alert
+  kAlertClosed,
+  kAlertRemoved,
+  kAlertEndedUnexpectedly,
+  kAlertAutostartOff,
 };
 
 struct AlertFacts {
@@ -18,6 +25,8 @@ struct AlertFacts {
   std::string person_name;  // the Guardian's name for the computer's user; may be empty
   std::string tool_name;    // for kAlertToolStopped, as the program sent it ("AnyDesk.exe")
   int64_t at;               // seconds since 1970, UTC
+  // When it happened, for a report the computer kept while it was offline; 0: at `at`.
+  int64_t happened_at = 0;
 };
 
 // "AnyDesk.exe" -> "AnyDesk", "ScreenConnect.ClientService.exe" -> "ScreenConnect"; a name the

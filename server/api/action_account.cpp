@@ -4,6 +4,7 @@
 #include "api/api_actions.h"
 #include "api/guardian_pin_rules.h"
 #include "store/store_pool.h"
+#include "store/store_protection.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ const char* const kBadGuardianForm = "The Guardian PIN must be exactly 4 digits.
 const char* const kNoGuardianPin =
     "No Guardian PIN has been set for this account yet. Ask your Family Guardian to set one.";
 const char* const kWrongGuardianPin = "That Guardian PIN is not right. Please try again.";
+const char* const kBadPurpose = "The \"purpose\" of a Guardian PIN must be pause, close or remove.";
 const char* const kGuardianLocked =
     "Too many wrong Guardian PINs. Please wait 15 minutes and try again.";
 
@@ -57,6 +59,7 @@ ApiAnswer action_app_status(ServiceContext* context, const ActionInput& input) {
     members["authenticated"] = false;
     members["entitled"] = false;
     members["recent_blocked_count"] = 0;
+    members["guardian_lock"] = false;
     return ok_answer(200, members);
   }
   StoreLease lease(context->store);
@@ -67,11 +70,14 @@ ApiAnswer action_app_status(ServiceContext* context, const ActionInput& input) {
                                       &account, &reports)) {
     return error_answer(500, STORE_FAILURE_TEXT);
   }
+  // A computer last reported closed or removed that asks for its status runs again.
+  store_note_running_again(store, input.device.link_id, input.now);
   members["authenticated"] = true;
   members["entitled"] = account.entitled;
   members["customer_name"] = account.customer_name;
   members["plan_label"] = account.plan_label;
   members["recent_blocked_count"] = reports;
+  members["guardian_lock"] = input.device.guardian_lock;
   return ok_answer(200, members);
 }
 
@@ -79,6 +85,12 @@ ApiAnswer action_verify_override_pin(ServiceContext* context, const ActionInput&
   if (!input.linked) return error_answer(401, kNotLinked);
   const std::string& pin = member_text(input, "override_pin");
   if (!is_four_digits(pin)) return error_answer(400, kBadGuardianForm);
+  // With a "purpose" the PIN opens the Guardian lock for one pause, exit or removal, which
+  // the computer then reports itself; without one it starts the hour's override.
+  const std::string& purpose = member_text(input, "purpose");
+  const bool for_lock = input.body->contains("purpose");
+  if (for_lock && purpose != "pause" && purpose != "close" && purpose != "remove")
+    return error_answer(400, kBadPurpose);
   StoreLease lease(context->store);
   ServiceStore* store = lease.get();
   Account account;
@@ -98,8 +110,10 @@ ApiAnswer action_verify_override_pin(ServiceContext* context, const ActionInput&
   if (store_guardian_pin_matches(store, account, pin)) {
     if (!store_set_guardian_failures(store, account.id, 0, 0))
       return error_answer(500, STORE_FAILURE_TEXT);
-    note_override(store, input, "override_used");
-    raise_alert(context, store, account.id, facts_of(input, kAlertOverrideStarted));
+    if (!for_lock) {
+      note_override(store, input, "override_used");
+      raise_alert(context, store, account.id, facts_of(input, kAlertOverrideStarted));
+    }
     return ok_answer(200, nlohmann::ordered_json::object());
   }
   note_override(store, input, "override_refused");

@@ -28,6 +28,7 @@ ApiAnswer action_verify_pin(ServiceContext* context, const ActionInput& input);
 ApiAnswer action_check_scam(ServiceContext* context, const ActionInput& input);
 ApiAnswer action_verify_override_pin(ServiceContext* context, const ActionInput& input);
 ApiAnswer action_report_blocked_tool(ServiceContext* context, const ActionInput& input);
+ApiAnswer action_report_protection(ServiceContext* context, const ActionInput& input);
 
 #define STORE_FAILURE_TEXT                                                                         \
   "The service could not reach its records just now. Please try again in a moment."

@@ -35,6 +35,10 @@ const ApiAction kActions[] = {
      {"tool_name", "device_label", nullptr},
      kTokenOptional,
      action_report_blocked_tool},
+    {"report_protection",
+     {"state", "device_label", nullptr},
+     kTokenOptional,
+     action_report_protection},
 };
 
 const char* const kTooLarge = "The request is too large: it can be at most 64 KiB.";
@@ -129,10 +133,10 @@ ApiAnswer handle_api_request(ServiceContext* context, const ApiRequest& request,
       input.linked = store_find_device(lease.get(), token, &input.device) != 0;
       input.account_id = input.device.account_id;
       // What the family page shows of the computer: every action carries its label (kept when
-      // it changes), and app_status is its status call (its time kept at most once a minute).
+      // it changes) and says the computer was heard from (kept at most once a minute).
       if (input.linked)
         store_note_device_seen(lease.get(), input.device, member_text(input, "device_label"), now,
-                               action->token_use == kTokenReported);
+                               true);
       if (!input.linked && action->token_use == kTokenOptional)
         return named(error_answer(401, kUnknownToken), action);
     }

@@ -5,8 +5,8 @@
 namespace {
 
 #define DEVICE_COLUMNS                                                                             \
-  "SELECT account_id, link_id, device_label, person_name, created_at, last_seen_at "               \
-  "FROM device_tokens "
+  "SELECT account_id, link_id, device_label, person_name, created_at, last_seen_at, "              \
+  "protection_state, protection_at, pause_alerted_at, guardian_lock FROM device_tokens "
 
 DeviceLink read_device(const SqlRows& rows, size_t row) {
   DeviceLink link;
@@ -16,6 +16,10 @@ DeviceLink read_device(const SqlRows& rows, size_t row) {
   link.person_name = sql_cell(rows, row, 3);
   link.created_at = sql_cell_number(rows, row, 4);
   link.last_seen_at = sql_cell_number(rows, row, 5);
+  link.protection_state = sql_cell(rows, row, 6);
+  link.protection_at = sql_cell_number(rows, row, 7);
+  link.pause_alerted_at = sql_cell_number(rows, row, 8);
+  link.guardian_lock = sql_cell_number(rows, row, 9) != 0;
   return link;
 }
 

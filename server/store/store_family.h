@@ -19,7 +19,13 @@ struct DeviceLink {
   std::string device_label;
   std::string person_name; // who uses it, as the Guardian put it ("Mum"); may be empty
   int64_t created_at = 0;
-  int64_t last_seen_at = 0; // its last app_status; 0 when never seen since linking
+  int64_t last_seen_at = 0; // when it was last heard from; 0 when never since linking
+  // Its protection as it last reported it: "" (on), "paused", "closed" or "removed", since
+  // `protection_at`.
+  std::string protection_state;
+  int64_t protection_at = 0;
+  int64_t pause_alerted_at = 0; // when the family was last told of a pause on it
+  bool guardian_lock = false;   // pausing, closing and removing it need the Guardian PIN
 };
 
 // How often a computer's label and last status are written: at most once a minute, or when
@@ -27,8 +33,8 @@ struct DeviceLink {
 const int64_t kDeviceSeenWriteSeconds = 60;
 
 int store_find_device(ServiceStore* store, const std::string& token, DeviceLink* out);
-// Records the label a linked computer sent, when it changed, and for a status call
-// (`status`) its time, unless that was written less than kDeviceSeenWriteSeconds ago. Most
+// Records the label a linked computer sent, when it changed, and (with `status`) the time it
+// was heard from, unless that was written less than kDeviceSeenWriteSeconds ago. Most
 // calls write nothing at all.
 int store_note_device_seen(ServiceStore* store, const DeviceLink& known, const std::string& label,
                            int64_t now, bool status);

@@ -120,7 +120,16 @@ const char* const kVersion3 =
 const char* const kVersion3After = "CREATE UNIQUE INDEX device_tokens_by_link ON "
                                    "device_tokens(link_id);";
 
-const int kLatestVersion = 3;
+// Each computer's protection as it last reported it, when a pause alert last went out, the
+// Guardian lock, and the code a family page session asked for to turn a lock off.
+const char* const kVersion4 =
+    "ALTER TABLE device_tokens ADD COLUMN protection_state TEXT NOT NULL DEFAULT '';"
+    "ALTER TABLE device_tokens ADD COLUMN protection_at BIGINT NOT NULL DEFAULT 0;"
+    "ALTER TABLE device_tokens ADD COLUMN pause_alerted_at BIGINT NOT NULL DEFAULT 0;"
+    "ALTER TABLE device_tokens ADD COLUMN guardian_lock INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE web_sessions ADD COLUMN lock_challenge_id TEXT NOT NULL DEFAULT '';";
+
+const int kLatestVersion = 4;
 
 std::string dialect_text(const ServiceStore* store, const char* text) {
   std::string out = text;
@@ -228,6 +237,7 @@ int give_links_ids(ServiceStore* store) {
 
 int migrate_to(ServiceStore* store, int version) {
   if (version == 1) return store->sql->run_script(dialect_text(store, kVersion1));
+  if (version == 4) return store->sql->run_script(kVersion4);
   if (version == 3)
     return store->sql->run_script(dialect_text(store, kVersion3)) && give_links_ids(store) &&
            store->sql->run_script(kVersion3After);

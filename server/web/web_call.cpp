@@ -2,6 +2,7 @@
 
 #include "web/web_form.h"
 #include "web/web_frame.h"
+#include "store/store_protection.h"
 
 std::string cookie_header(const char* name, const std::string& value, long long max_age) {
   std::string text =
@@ -31,6 +32,12 @@ WebAnswer show_family(WebCall* call, int status, FamilyView view) {
   view.pin_code_sent = !call->session.pin_challenge_id.empty() &&
                        store_find_challenge(store, call->session.pin_challenge_id, &pin_code) &&
                        !pin_code.used && pin_code.expires_at > view.now && pin_code.tries_left > 0;
+  std::string lock_challenge;
+  Challenge lock_code;
+  view.lock_code_sent =
+      store_session_lock_challenge(store, call->session_id, &lock_challenge) &&
+      !lock_challenge.empty() && store_find_challenge(store, lock_challenge, &lock_code) &&
+      !lock_code.used && lock_code.expires_at > view.now && lock_code.tries_left > 0;
   if (!store_list_devices(store, id, &view.devices) ||
       !store_recent_events(store, id, view.now - kHistorySeconds, 20, &view.events) ||
       !store_verdict_counts(store, id, view.now - kHistorySeconds, &view.verdicts) ||

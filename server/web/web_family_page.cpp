@@ -5,6 +5,7 @@
 #include "base/uk_time.h"
 #include "web/web_escape.h"
 #include "web/web_frame.h"
+#include "web/web_protection_section.h"
 
 namespace {
 
@@ -31,9 +32,10 @@ std::string computers_section(const FamilyView& view, const std::string& csrf) {
             html_attr(id) + "\">" + html_text(label) +
             "</h3>\n<dl class=\"facts\"><dt>Used by</dt><dd>" +
             html_text(device.person_name.empty() ? "No name given" : device.person_name) +
-            "</dd><dt>Linked</dt><dd>" + html_text(when(device.created_at)) +
-            "</dd><dt>Last checked in</dt><dd>" + html_text(when(device.last_seen_at)) +
-            "</dd></dl>\n" + form_open("/family/computers/name", csrf) + hidden_field("link", id) +
+            "</dd><dt>Linked</dt><dd>" + html_text(when(device.created_at)) + "</dd>" +
+            protection_facts_html(device, view.now) + "</dl>\n" +
+            guardian_lock_html(view, device, csrf) + form_open("/family/computers/name", csrf) +
+            hidden_field("link", id) +
             text_field("name-" + id, "Who uses " + label + "?", device.person_name,
                        "Alerts will say, for example, \"call Mum now\".", std::string(),
                        "type=\"text\" maxlength=\"40\" autocomplete=\"off\"") +
@@ -50,6 +52,8 @@ std::string event_line(const AccountEvent& event) {
   std::string what;
   if (event.kind == "tool_stopped") {
     what = tool_display_name(event.detail) + " was stopped on " + computer;
+  } else if (event.kind == "protection") {
+    what = protection_event_text(event.detail, computer);
   } else if (event.kind == "override_used") {
     what = "The Guardian PIN switched the blocker off for an hour on " + computer;
   } else {

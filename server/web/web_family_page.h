@@ -18,8 +18,9 @@ struct FamilyView {
   std::vector<AccountEvent> events; // newest first
   std::map<std::string, int> verdicts;
   std::vector<AlertContact> contacts;
-  bool pin_code_sent = false; // a code for a PIN change is waiting to be typed
-  std::string done;           // plain text: what the last form did
+  bool pin_code_sent = false;  // a code for a PIN change is waiting to be typed
+  bool lock_code_sent = false; // a code to take a Guardian lock off is waiting to be typed
+  std::string done;            // plain text: what the last form did
   FamilySection problem_section = kSectionNone;
   std::string problem;  // plain text
   std::string weak_pin; // why the PIN typed is easy to guess; asks to confirm

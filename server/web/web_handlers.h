@@ -16,3 +16,6 @@ WebAnswer post_contact_remove(WebCall* call);
 WebAnswer post_computer_name(WebCall* call);
 WebAnswer post_computer_unlink(WebCall* call);
 WebAnswer post_scam_alerts(WebCall* call);
+WebAnswer post_lock_on(WebCall* call);
+WebAnswer post_lock_code(WebCall* call);
+WebAnswer post_lock_off(WebCall* call);

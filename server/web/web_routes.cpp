@@ -31,6 +31,9 @@ const WebRoute kWebRoutes[] = {
     {"/family/computers/name", "POST", true, post_computer_name},
     {"/family/computers/unlink", "POST", true, post_computer_unlink},
     {"/family/alerts/scam", "POST", true, post_scam_alerts},
+    {"/family/computers/lock", "POST", true, post_lock_on},
+    {"/family/computers/lock/send-code", "POST", true, post_lock_code},
+    {"/family/computers/unlock", "POST", true, post_lock_off},
 };
 
 const char* const kSignInAgain =

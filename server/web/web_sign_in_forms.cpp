@@ -26,6 +26,10 @@ const Note kNotes[] = {
     {"unlinked", "The computer is unlinked. Callwarden on it will ask to sign in again when it "
                  "next starts."},
     {"scam-alerts", "Your choice about scam-message alerts is saved."},
+    {"lock-on", "The Guardian lock is on: pausing, closing or removing Callwarden on that computer "
+                "now needs the Guardian PIN."},
+    {"lock-code-sent", "We have sent you a 6-digit code. Type it below to turn the lock off."},
+    {"lock-off", "The Guardian lock is off."},
     {"signed-out", "You have signed out."},
 };
 
