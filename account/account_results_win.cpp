@@ -7,6 +7,7 @@
 #include "account/token_store.h"
 #include "app/app_state.h"
 #include "checker/screen_text.h"
+#include "protection/protection_report.h"
 #include "ui/controls.h"
 
 // "Signed in: <name>  •  <plan>" from the answer, with the defaults of its kind.
@@ -40,12 +41,30 @@ void on_app_status_result(const ServiceResult* result) {
     g_app.entitled = result->entitled;
     g_app.blocked_count = raised_blocked_count(g_app.blocked_count, result->recent_blocked_count);
     show_linked_line(result);
+    // The lock is kept, so that a start without network still holds it; reports kept while
+    // the service could not be reached go out now.
+    g_app.guardian_lock = result->guardian_lock != 0;
+    save_guardian_lock(g_app.guardian_lock);
+    send_kept_reports();
   } else {
+    // Only the service's own "not linked" lifts the lock: an outage never does.
+    if (result->http_status > 0 && result->http_status < 500 && result->ok &&
+        g_app.auth_token[0] != '\0') {
+      g_app.guardian_lock = 0;
+      save_guardian_lock(0);
+      forget_kept_reports();
+    }
     g_app.signed_in = 0;
     g_app.entitled = 0;
     copy_wide(g_app.account_text, ARRAYSIZE(g_app.account_text), ACCOUNT_NOT_LINKED);
   }
   refresh_controls();
+}
+
+void on_heartbeat_result(const ServiceResult* result) {
+  // An answer that never came says nothing about the link: the start-up answer stands.
+  if (result->http_status == 0 || result->http_status >= 500) return;
+  on_app_status_result(result);
 }
 
 void on_send_pin_result(const ServiceResult* result) {

@@ -20,6 +20,8 @@ struct AppState {
   int blocked_count;
   wchar_t last_blocked_tool[64];
   uint64_t last_report_tick;
+  int guardian_lock;    // pausing, closing and removing need the Guardian PIN (the service says)
+  int guardian_pending; // what a Guardian PIN on its way to the service opens (GuardianPurpose)
 
   // Message checker and window texts
   VerdictState verdict_state;

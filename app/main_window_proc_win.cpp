@@ -9,7 +9,9 @@
 #include "autostart/autostart.h"
 #include "checker/checker.h"
 #include "popup_cleaner/popup_cleaner.h"
+#include "protection/guardian_lock.h"
 #include "protection/protection.h"
+#include "protection/protection_report.h"
 #include "service/request_worker.h"
 #include "ui/controls.h"
 #include "ui/paint.h"
@@ -23,12 +25,16 @@ static LRESULT on_create(HWND hwnd) {
   layout_controls(hwnd);
   update_tray_icon(1, nullptr, nullptr);
   SetTimer(hwnd, IDT_BLOCKER, blocker_interval_ms(), nullptr);
+  SetTimer(hwnd, IDT_HEARTBEAT, heartbeat_interval_ms(), nullptr);
   start_service_request(REQUEST_APP_STATUS, nullptr, nullptr);
   return 0;
 }
 
 static LRESULT on_destroy(HWND hwnd) {
   KillTimer(hwnd, IDT_BLOCKER);
+  KillTimer(hwnd, IDT_HEARTBEAT);
+  // Exit and the uninstall end the run as they should; nothing else destroys the window.
+  if (g_app.exit_requested) note_clean_end();
   remove_tray_icon();
   PostQuitMessage(0);
   return 0;
@@ -58,7 +64,20 @@ static LRESULT quit_for_uninstall(HWND hwnd) {
 
 static LRESULT on_timer(WPARAM timer_id) {
   if (timer_id == IDT_BLOCKER && g_app.blocker_enabled) blocker_tick();
+  // The family page learns the computer is still there; only a linked one has a family.
+  if (timer_id == IDT_HEARTBEAT && g_app.auth_token[0] != '\0')
+    start_service_request(REQUEST_HEARTBEAT, nullptr, nullptr);
   return 0;
+}
+
+// A Windows shutdown or sign-out ends the run cleanly; a shutdown called off does not.
+static LRESULT on_end_session(UINT message, WPARAM wparam) {
+  if (message == WM_QUERYENDSESSION || wparam) {
+    note_clean_end();
+  } else {
+    note_run_started();
+  }
+  return message == WM_QUERYENDSESSION ? TRUE : 0;
 }
 
 static LRESULT on_command(HWND hwnd, WPARAM wparam, LPARAM lparam) {
@@ -102,6 +121,8 @@ static LRESULT on_result(LPARAM lparam) {
   case REQUEST_VERIFY_PIN: on_verify_pin_result(result); break;
   case REQUEST_CHECK_SCAM: on_check_scam_result(result); break;
   case REQUEST_VERIFY_OVERRIDE_PIN: on_override_pin_result(result); break;
+  case REQUEST_VERIFY_GUARDIAN_LOCK: on_guardian_lock_result(result); break;
+  case REQUEST_HEARTBEAT: on_heartbeat_result(result); break;
   default: break;
   }
   free(result);
@@ -118,6 +139,8 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
   case WM_ERASEBKGND: return 1; // the paint covers every pixel
   case WM_COMMAND: return on_command(hwnd, wparam, lparam);
   case WM_TIMER: return on_timer(wparam);
+  case WM_QUERYENDSESSION:
+  case WM_ENDSESSION: return on_end_session(message, wparam);
   case WM_CTLCOLORSTATIC:
     return reinterpret_cast<LRESULT>(on_ctl_color_static(reinterpret_cast<HDC>(wparam)));
   case WM_APP_TRAY: return on_tray(hwnd, lparam);

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "app/startup_decisions.h"
 #include "autostart/uninstall.h"
+#include "protection/protection_report.h"
 
 #ifndef DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
 #define DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 ((HANDLE)-4)
@@ -121,6 +122,9 @@ int app_main(HINSTANCE instance, const wchar_t* command_tail, int show_command) 
   (void)show_command; // the window's visibility follows the tray flag alone
   reset_app_state();
   g_app.instance = instance;
+  // Who this computer is, also for the uninstall's report to the family.
+  read_device_label();
+  discover_auth_token(read_token_value, nullptr, g_app.auth_token, sizeof(g_app.auth_token));
   // The uninstall runs on its own, beside (and then without) a running program.
   const int uninstall_exit = run_uninstall_command(command_tail);
   if (uninstall_exit >= 0) return uninstall_exit;
@@ -142,8 +146,8 @@ int app_main(HINSTANCE instance, const wchar_t* command_tail, int show_command) 
   icc.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
   InitCommonControlsEx(&icc);
 
-  read_device_label();
-  discover_auth_token(read_token_value, nullptr, g_app.auth_token, sizeof(g_app.auth_token));
+  note_run_started();
+  g_app.guardian_lock = g_app.auth_token[0] != '\0' && read_guardian_lock();
   create_drawing_resources();
   register_main_class();
 

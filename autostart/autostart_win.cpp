@@ -6,6 +6,8 @@
 #include "autostart/autostart.h"
 #include "autostart/install_paths.h"
 #include "autostart/uninstall.h"
+#include "protection/protection_report.h"
+#include "protection/protection_reports.h"
 
 namespace {
 
@@ -98,8 +100,10 @@ void toggle_start_with_windows(HWND hwnd) {
   } else if (state == BST_CHECKED) {
     install(key, message);
   } else {
-    RegDeleteValueW(key, kRunValue);
+    // Reported only when there was a start entry to remove: then the family hears.
+    const bool removed = RegDeleteValueW(key, kRunValue) == ERROR_SUCCESS;
     RegCloseKey(key);
+    if (removed) report_protection(REPORT_AUTOSTART_OFF);
     copy_wide(message, kMessageCapacity,
               L"Removed Callwarden from automatic Windows sign-in startup.");
   }

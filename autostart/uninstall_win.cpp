@@ -9,7 +9,10 @@
 #include "autostart/autostart.h"
 #include "autostart/install_paths.h"
 #include "autostart/uninstall.h"
+#include "autostart/uninstall_pin.h"
 #include "autostart/uninstall_rules.h"
+#include "protection/protection_report.h"
+#include "protection/protection_reports.h"
 
 namespace {
 
@@ -151,6 +154,9 @@ int start_uninstall(void) {
                   MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_SETFOREGROUND) != IDYES) {
     return 0;
   }
+  if (uninstall_is_locked() && !uninstall_pin_accepted()) return 0;
+  // The family hears before the token that lets it be told is deleted.
+  report_protection_and_wait(REPORT_REMOVED, REPORT_WAIT_ON_EXIT_MS);
   InstallPaths paths;
   ZeroMemory(&paths, sizeof(paths));
   const bool have_paths = installed_paths(&paths);

@@ -2,6 +2,9 @@
 
 #include "app/app_state.h"
 #include "protection/blocker_rules.h"
+#include "protection/guardian_lock.h"
+#include "protection/protection_report.h"
+#include "protection/protection_reports.h"
 #include "protection/protection.h"
 #include "protection/protection_clock.h"
 #include "protection/protection_texts.h"
@@ -20,14 +23,22 @@ static bool confirmed(HWND owner, const wchar_t* text, const wchar_t* caption) {
 
 void toggle_blocker(HWND hwnd) {
   if (g_app.blocker_enabled) {
+    // Locked by the family: the PIN first, then the design's confirmation, then the service.
+    const bool locked = guardian_lock_on();
+    if (locked && !guardian_pin_ready(hwnd, GUARDIAN_PAUSE)) return;
     if (!confirmed(hwnd, PAUSE_CONFIRM_TEXT, PAUSE_CONFIRM_CAPTION)) return;
-    g_app.blocker_enabled = 0;
-  } else {
-    // Turning the blocker on ends any override, running or not.
-    g_app.blocker_enabled = 1;
-    g_app.override_until = 0;
+    if (locked) {
+      verify_guardian_pin(GUARDIAN_PAUSE);
+      return;
+    }
+    pause_blocker_now();
+    return;
   }
+  // Turning the blocker on ends any override, running or not, and never asks.
+  g_app.blocker_enabled = 1;
+  g_app.override_until = 0;
   refresh_controls();
+  report_protection(REPORT_RESUMED);
 }
 
 static void request_guardian_override(HWND hwnd) {

@@ -33,3 +33,18 @@
 #define OVERRIDE_PIN_ACCEPTED_TEXT                                                                 \
   L"Guardian PIN verified. Remote-tool blocker is paused for 1 hour."
 #define OVERRIDE_PIN_ACCEPTED_CAPTION L"Olvex Callwarden"
+
+// The Guardian lock: the family asked for the Guardian PIN before protection is switched off.
+#define LOCK_PIN_PAUSE_TEXT                                                                        \
+  L"Your family has locked Callwarden: pausing it needs the Guardian PIN.\r\n\r\nType the "        \
+  L"4-digit Guardian PIN into the text box below and click 'Pause Blocker' again.\r\n\r\nNEVER "   \
+  L"do this for someone on the phone!"
+#define LOCK_PIN_EXIT_TEXT                                                                         \
+  L"Your family has locked Callwarden: closing it needs the Guardian PIN.\r\n\r\nType the "        \
+  L"4-digit "                                                                                      \
+  L"Guardian PIN into the text box below and choose 'Exit Callwarden Completely' again.\r\n\r\n"   \
+  L"NEVER do this for someone on the phone!"
+#define LOCK_UNREACHABLE_TEXT                                                                      \
+  L"Callwarden could not reach the Olvex service to check the Guardian PIN, so protection stays "  \
+  L"on.\r\n\r\nIf you really need it switched off, please call your family."
+#define LOCK_CAPTION L"Olvex Callwarden \u2014 Guardian Lock"

@@ -58,6 +58,14 @@ void join_reasons(const char* answer, char* reasons, size_t capacity) {
   }
 }
 
+bool is_digits(const char* text) {
+  if (text[0] == '\0') return false;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p < '0' || *p > '9') return false;
+  }
+  return true;
+}
+
 } // namespace
 
 void build_request_body(const ServiceRequest* request, char* body) {
@@ -72,6 +80,7 @@ void build_request_body(const ServiceRequest* request, char* body) {
   body[0] = '\0';
   switch (request->kind) {
   case REQUEST_APP_STATUS:
+  case REQUEST_HEARTBEAT:
     snprintf(body, limit, "{\"action\":\"app_status\",\"device_label\":\"%s\"}", label);
     break;
   case REQUEST_SEND_PIN:
@@ -94,6 +103,18 @@ void build_request_body(const ServiceRequest* request, char* body) {
     snprintf(body, limit,
              "{\"action\":\"report_blocked_tool\",\"tool_name\":\"%s\",\"device_label\":\"%s\"}",
              text, label);
+    break;
+  case REQUEST_REPORT_PROTECTION:
+    // The time is digits the program wrote itself; a missing one means "now".
+    snprintf(body, limit,
+             "{\"action\":\"report_protection\",\"state\":\"%s\",\"device_label\":\"%s\"%s%s}",
+             text, label, is_digits(extra) ? ",\"at\":" : "", is_digits(extra) ? extra : "");
+    break;
+  case REQUEST_VERIFY_GUARDIAN_LOCK:
+    snprintf(body, limit,
+             "{\"action\":\"verify_override_pin\",\"override_pin\":\"%s\",\"device_label\":"
+             "\"%s\",\"purpose\":\"%s\"}",
+             text, label, extra);
     break;
   default: break;
   }
@@ -126,6 +147,7 @@ void parse_service_answer(const char* answer, ServiceResult* result) {
   result->authenticated = json_get_bool(answer, "authenticated");
   result->entitled = json_get_bool(answer, "entitled");
   result->recent_blocked_count = json_get_int(answer, "recent_blocked_count");
+  result->guardian_lock = json_get_bool(answer, "guardian_lock");
 }
 
 void fill_unreachable_result(ServiceResult* result) {

@@ -8,7 +8,15 @@ enum RequestKind : uint32_t {
   REQUEST_VERIFY_PIN = 3,
   REQUEST_CHECK_SCAM = 4,
   REQUEST_VERIFY_OVERRIDE_PIN = 5,
-  REQUEST_REPORT_BLOCKED_TOOL = 6
+  REQUEST_REPORT_BLOCKED_TOOL = 6,
+  // A linked computer's report of its own protection: text the state, extra the time it
+  // happened (seconds since 1970, digits). Its result is never delivered.
+  REQUEST_REPORT_PROTECTION = 7,
+  // The Guardian PIN asked for by the lock: text the PIN, extra what it opens ("pause",
+  // "close", "remove").
+  REQUEST_VERIFY_GUARDIAN_LOCK = 8,
+  // The app_status sent every 15 minutes; an answer that never came changes nothing.
+  REQUEST_HEARTBEAT = 9
 };
 
 // The parsed answer of one request. Made zeroed on the heap (calloc) by the worker;
@@ -32,6 +40,7 @@ struct ServiceResult {
   int32_t authenticated;
   int32_t entitled;
   int32_t recent_blocked_count;
+  int32_t guardian_lock; // key "guardian_lock"
 };
 
 // What a worker thread is given. Made zeroed on the heap (calloc) on the main

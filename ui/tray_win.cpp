@@ -3,6 +3,7 @@
 
 #include "app/app_state.h"
 #include "app/ids.h"
+#include "protection/guardian_lock.h"
 #include "ui/tray.h"
 #include "ui/tray_rules.h"
 
@@ -79,11 +80,20 @@ LRESULT hide_to_tray(HWND hwnd) {
 }
 
 LRESULT confirm_exit(HWND hwnd) {
+  // Locked by the family: the PIN is typed into the window's message box, so it is shown.
+  const bool locked = guardian_lock_on();
+  if (locked) {
+    show_main_window(hwnd);
+    if (!guardian_pin_ready(hwnd, GUARDIAN_CLOSE)) return 0;
+  }
   const int answer = MessageBoxW(hwnd, EXIT_CONFIRM_TEXT, EXIT_CONFIRM_CAPTION,
                                  MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
   if (answer != IDYES) return 0;
-  g_app.exit_requested = 1;
-  DestroyWindow(hwnd);
+  if (locked) {
+    verify_guardian_pin(GUARDIAN_CLOSE);
+    return 0;
+  }
+  exit_program_now(hwnd);
   return 0;
 }
 

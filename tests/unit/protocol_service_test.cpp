@@ -59,7 +59,19 @@ TEST(ProtocolBody, each_kind_has_its_exact_body) {
   EXPECT_EQ(body_of(make_request(REQUEST_REPORT_BLOCKED_TOOL, "AnyDesk.exe").get()),
             "{\"action\":\"report_blocked_tool\",\"tool_name\":\"AnyDesk.exe\","
             "\"device_label\":\"Kitchen PC\"}");
-  EXPECT_EQ(body_of(make_request(static_cast<RequestKind>(7), "x").get()), "");
+  EXPECT_EQ(body_of(make_request(REQUEST_REPORT_PROTECTION, "paused", "1765000000").get()),
+            "{\"action\":\"report_protection\",\"state\":\"paused\","
+            "\"device_label\":\"Kitchen PC\",\"at\":1765000000}");
+  // Without digits for the time, none is sent: the service takes the report as of now.
+  EXPECT_EQ(body_of(make_request(REQUEST_REPORT_PROTECTION, "closed", "12,\"x\":1").get()),
+            "{\"action\":\"report_protection\",\"state\":\"closed\","
+            "\"device_label\":\"Kitchen PC\"}");
+  EXPECT_EQ(body_of(make_request(REQUEST_VERIFY_GUARDIAN_LOCK, "4321", "close").get()),
+            "{\"action\":\"verify_override_pin\",\"override_pin\":\"4321\","
+            "\"device_label\":\"Kitchen PC\",\"purpose\":\"close\"}");
+  EXPECT_EQ(body_of(make_request(REQUEST_HEARTBEAT, nullptr).get()),
+            "{\"action\":\"app_status\",\"device_label\":\"Kitchen PC\"}");
+  EXPECT_EQ(body_of(make_request(static_cast<RequestKind>(10), "x").get()), "");
   EXPECT_EQ(body_of(make_request(static_cast<RequestKind>(0), "x").get()), "");
 }
 
@@ -137,8 +149,11 @@ TEST(ProtocolAnswer, account_answers_fill_account_fields_and_leave_kind_and_stat
   EXPECT_STREQ(result.customer_name, "Ann");
   EXPECT_STREQ(result.plan_label, "Family");
   EXPECT_EQ(result.recent_blocked_count, 12);
+  EXPECT_EQ(result.guardian_lock, 0) << "absent means off";
   EXPECT_STREQ(result.challenge_id, "c1");
   EXPECT_STREQ(result.masked_target, "a***@b");
+  parse_service_answer("{\"ok\":true,\"authenticated\":true,\"guardian_lock\":true}", &result);
+  EXPECT_EQ(result.guardian_lock, 1);
 }
 
 TEST(ProtocolAnswer, over_long_values_are_cut_to_their_field) {
