@@ -120,7 +120,7 @@ TEST_F(ProtectionService, AReportKeptOfflineKeepsItsTimeAndDoesNotUndoANewerStat
   // Closed two days ago, kept while the service could not be reached, sent at this start.
   const int64_t two_days_ago = now - 2 * 24 * 3600;
   ASSERT_EQ(report(token, "closed", "DESKTOP-1234", std::to_string(two_days_ago)).status, 200);
-  EXPECT_EQ(number("SELECT protection_state = 'paused' FROM device_tokens"), 1);
+  EXPECT_EQ(number("SELECT COUNT(*) FROM device_tokens WHERE protection_state = 'paused'"), 1);
   EXPECT_EQ(number("SELECT at FROM account_events WHERE detail = 'closed'"), two_days_ago);
   std::vector<std::string> sent = alerts(2);
   ASSERT_EQ(sent.size(), 2u);
@@ -130,9 +130,9 @@ TEST_F(ProtectionService, AReportKeptOfflineKeepsItsTimeAndDoesNotUndoANewerStat
   ASSERT_EQ(report(token, "closed", "DESKTOP-1234", std::to_string(now + 86400)).status, 200);
   EXPECT_LE(number("SELECT MAX(at) FROM account_events"), now + 60);
   // Closed, then a status call: the program runs again.
-  EXPECT_EQ(number("SELECT protection_state = 'closed' FROM device_tokens"), 1);
+  EXPECT_EQ(number("SELECT COUNT(*) FROM device_tokens WHERE protection_state = 'closed'"), 1);
   ASSERT_EQ(call(R"({"action":"app_status","device_label":"DESKTOP-1234"})", token).status, 200);
-  EXPECT_EQ(number("SELECT protection_state = '' FROM device_tokens"), 1);
+  EXPECT_EQ(number("SELECT COUNT(*) FROM device_tokens WHERE protection_state = ''"), 1);
 }
 
 TEST_F(ProtectionService, StatusCarriesTheLockAndAPinForTheLockStartsNoOverride) {
