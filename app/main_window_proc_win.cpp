@@ -75,7 +75,7 @@ static LRESULT on_end_session(UINT message, WPARAM wparam) {
   if (message == WM_QUERYENDSESSION || wparam) {
     note_clean_end();
   } else {
-    note_run_started();
+    note_run_going_on();
   }
   return message == WM_QUERYENDSESSION ? TRUE : 0;
 }

@@ -18,6 +18,8 @@ void forget_kept_reports(void);
 // At start: keeps an ended_unexpectedly report when the last run ended without being closed,
 // then marks this run as going on.
 void note_run_started(void);
+// A shutdown called off: the run goes on, and an end from now on is noticed again.
+void note_run_going_on(void);
 // Exit, the uninstall's close and a Windows shutdown or sign-out: the run ended cleanly.
 void note_clean_end(void);
 

@@ -214,6 +214,10 @@ void note_run_started(void) {
   const bool found = read_dword(kRunMarkerValue, &marker);
   if (last_run_ended_unexpectedly(found, marker, linked()))
     keep_report(REPORT_ENDED_UNEXPECTEDLY, seconds_now());
+  note_run_going_on();
+}
+
+void note_run_going_on(void) {
   // An unlinked computer has nobody to tell, and its registry stays as it was.
   if (linked()) write_dword(kRunMarkerValue, RUN_MARKER_RUNNING);
 }
