@@ -3,6 +3,9 @@
 // the web page. Skipped when not given that account (the e2e layer runs without it).
 //   CALLWARDEN_JOURNEY_STEP=link      link to the account, have a tool stopped, see the alert
 //                                     delivered, lift the blocker with the web page's PIN
+//                                     and pause it, for the page to show
+//   CALLWARDEN_JOURNEY_STEP=locked    after the page locked it: Pause asks for the PIN, then
+//                                     pauses; turned on again, for the page to show
 //   CALLWARDEN_JOURNEY_STEP=unlinked  after the page unlinked the computer: signed out
 #include <gtest/gtest.h>
 
@@ -155,6 +158,42 @@ TEST_F(FamilyJourney, linked_program_alerts_the_family_and_takes_the_pin_set_on_
   EXPECT_EQ(message_box_text(verified),
             L"Guardian PIN verified. Remote-tool blocker is paused for 1 hour.");
   answer_message_box(verified, IDOK);
+
+  // Paused, for the family page to show: the report is in before the step ends.
+  const size_t reports = count_requests("report_protection");
+  ASSERT_TRUE(click(main, IDC_PAUSE_BUTTON));
+  HWND confirm = other_box(15000, L"Olvex Callwarden");
+  ASSERT_NE(confirm, nullptr);
+  answer_message_box(confirm, IDYES);
+  for (int i = 0; i < 200 && count_requests("report_protection") == reports; i++)
+    Sleep(50);
+  EXPECT_GT(count_requests("report_protection"), reports);
+}
+
+TEST_F(FamilyJourney, locked_program_pauses_only_with_the_pin_and_turns_back_on) {
+  if (!step_is("locked")) GTEST_SKIP() << "another step of the journey";
+  HWND main = start();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(click(main, IDC_PAUSE_BUTTON));
+  HWND ask = other_box(15000, L"Olvex Callwarden");
+  ASSERT_NE(ask, nullptr);
+  EXPECT_EQ(message_box_caption(ask), L"Olvex Callwarden \u2014 Enter 4-Digit Guardian PIN")
+      << "the lock the page turned on asks for the PIN";
+  answer_message_box(ask, IDOK);
+  ASSERT_TRUE(set_edit_text(main, IDC_MESSAGE_EDIT, wide(environment("CALLWARDEN_JOURNEY_PIN"))));
+  ASSERT_TRUE(click(main, IDC_PAUSE_BUTTON));
+  HWND confirm = other_box(15000, L"Olvex Callwarden");
+  ASSERT_NE(confirm, nullptr);
+  answer_message_box(confirm, IDYES);
+  for (int i = 0; i < 300 && window_text(control(main, IDC_PAUSE_BUTTON)) != L"Turn On Blocker";
+       i++)
+    Sleep(50);
+  ASSERT_EQ(window_text(control(main, IDC_PAUSE_BUTTON)), L"Turn On Blocker");
+  const size_t reports = count_requests("resumed");
+  ASSERT_TRUE(click(main, IDC_PAUSE_BUTTON));
+  for (int i = 0; i < 200 && count_requests("resumed") == reports; i++)
+    Sleep(50);
+  EXPECT_GT(count_requests("resumed"), reports);
 }
 
 TEST_F(FamilyJourney, unlinked_program_asks_to_sign_in_again_at_its_next_start) {
