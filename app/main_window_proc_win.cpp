@@ -34,7 +34,7 @@ static LRESULT on_destroy(HWND hwnd) {
   KillTimer(hwnd, IDT_BLOCKER);
   KillTimer(hwnd, IDT_HEARTBEAT);
   // Exit and the uninstall end the run as they should; nothing else destroys the window.
-  if (g_app.exit_requested) note_clean_end();
+  if (g_app.exit_requested) note_clean_end(!g_app.blocker_enabled);
   remove_tray_icon();
   PostQuitMessage(0);
   return 0;
@@ -73,7 +73,7 @@ static LRESULT on_timer(WPARAM timer_id) {
 // A Windows shutdown or sign-out ends the run cleanly; a shutdown called off does not.
 static LRESULT on_end_session(UINT message, WPARAM wparam) {
   if (message == WM_QUERYENDSESSION || wparam) {
-    note_clean_end();
+    note_clean_end(!g_app.blocker_enabled);
   } else {
     note_run_going_on();
   }

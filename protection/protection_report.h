@@ -20,8 +20,9 @@ void forget_kept_reports(void);
 void note_run_started(void);
 // A shutdown called off: the run goes on, and an end from now on is noticed again.
 void note_run_going_on(void);
-// Exit, the uninstall's close and a Windows shutdown or sign-out: the run ended cleanly.
-void note_clean_end(void);
+// Exit, the uninstall's close and a Windows shutdown or sign-out: the run ended cleanly, with
+// the blocker `paused` or not.
+void note_clean_end(int paused);
 
 // The Guardian lock as the service last said (kept, so a start without network still holds it).
 int read_guardian_lock(void);

@@ -212,8 +212,8 @@ void forget_kept_reports(void) {
 void note_run_started(void) {
   DWORD marker = 0;
   const bool found = read_dword(kRunMarkerValue, &marker);
-  if (last_run_ended_unexpectedly(found, marker, linked()))
-    keep_report(REPORT_ENDED_UNEXPECTEDLY, seconds_now());
+  const char* report = report_for_last_run(found, marker, linked());
+  if (report != nullptr) keep_report(report, seconds_now());
   note_run_going_on();
 }
 
@@ -222,12 +222,19 @@ void note_run_going_on(void) {
   if (linked()) write_dword(kRunMarkerValue, RUN_MARKER_RUNNING);
 }
 
-void note_clean_end(void) {
-  // Deleted, never written: the uninstall may have removed the key already.
+void note_clean_end(int paused) {
+  // Never created here: the uninstall may have removed the key already.
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, ACCOUNT_TOKEN_KEY, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
     return;
-  RegDeleteValueW(key, kRunMarkerValue);
+  if (paused && linked()) {
+    // The family page still says paused; the next start, armed again, puts that right.
+    const DWORD value = RUN_MARKER_ENDED_PAUSED;
+    RegSetValueExW(key, kRunMarkerValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                   sizeof(value));
+  } else {
+    RegDeleteValueW(key, kRunMarkerValue);
+  }
   RegCloseKey(key);
 }
 

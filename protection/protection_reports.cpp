@@ -95,8 +95,11 @@ bool report_queue_add(char* queue, size_t capacity, const char* state, uint64_t 
   return true;
 }
 
-bool last_run_ended_unexpectedly(bool marker_found, uint32_t marker_value, bool linked) {
-  // Nobody to tell without a link; a marker cleared (or never set by an older version) means
-  // the last run ended as it should.
-  return linked && marker_found && marker_value == RUN_MARKER_RUNNING;
+const char* report_for_last_run(bool marker_found, uint32_t marker_value, bool linked) {
+  // Nobody to tell without a link; no marker (or one never written by us) means the last run
+  // ended as it should, with nothing left to put right.
+  if (!linked || !marker_found) return nullptr;
+  if (marker_value == RUN_MARKER_RUNNING) return REPORT_ENDED_UNEXPECTEDLY;
+  if (marker_value == RUN_MARKER_ENDED_PAUSED) return REPORT_RESUMED;
+  return nullptr;
 }

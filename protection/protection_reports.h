@@ -31,11 +31,14 @@ bool report_queue_add(char* queue, size_t capacity, const char* state, uint64_t 
 // state and time, false at the end. Damaged lines are passed over.
 bool report_queue_next(const char** cursor, char* state, size_t state_capacity, uint64_t* at);
 
-// What the start-up finds of the last run: the marker is set at start and cleared at a clean
-// end (Exit, the uninstall, a Windows shutdown or sign-out). `marker_found` and `marker_value`
-// are what was read; `linked` whether a sign-in token is stored. True when the family should
-// hear that the last run ended without being closed.
-bool last_run_ended_unexpectedly(bool marker_found, uint32_t marker_value, bool linked);
+// What the start-up finds of the last run: the marker is set at start, and at a clean end
+// (Exit, the uninstall, a Windows shutdown or sign-out) removed, or set to
+// RUN_MARKER_ENDED_PAUSED when the blocker was paused then. `marker_found` and `marker_value`
+// are what was read; `linked` whether a sign-in token is stored. The report the family should
+// get for it: REPORT_ENDED_UNEXPECTEDLY for a run that never ended cleanly, REPORT_RESUMED for
+// one that ended paused (every start begins with the blocker on), or null.
+const char* report_for_last_run(bool marker_found, uint32_t marker_value, bool linked);
 
-// The marker's value while a run is going on.
+// The marker's values.
 #define RUN_MARKER_RUNNING 1u
+#define RUN_MARKER_ENDED_PAUSED 2u

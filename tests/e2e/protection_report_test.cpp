@@ -197,12 +197,29 @@ TEST_F(ProtectionReports, pause_exit_and_a_killed_run_of_a_linked_program_reach_
   close_program(&app_);
 
   // A run ended from outside is noticed at the next start; a clean Exit was not.
-  ASSERT_NE(start(), nullptr);
+  main = start();
+  ASSERT_NE(main, nullptr);
   EXPECT_TRUE(wait_alert("ended without being closed", 1000).empty()) << "Exit is a clean end";
   TerminateProcess(app_.process, 1);
   restart();
-  ASSERT_NE(start(), nullptr);
+  main = start();
+  ASSERT_NE(main, nullptr);
   EXPECT_FALSE(wait_alert("ended without being closed").empty());
+
+  // A Windows shutdown is a clean end, also while paused; the next start, armed again, says so.
+  press_and_answer(main, IDC_PAUSE_BUTTON, IDYES);
+  sync_with(main);
+  const size_t ended = count_requests("ended_unexpectedly");
+  const size_t resumed = count_requests("\\\"state\\\":\\\"resumed\\\"");
+  SendMessageW(main, WM_QUERYENDSESSION, 0, 0);
+  SendMessageW(main, WM_ENDSESSION, TRUE, 0);
+  TerminateProcess(app_.process, 0); // as Windows ends it after WM_ENDSESSION
+  restart();
+  ASSERT_NE(start(), nullptr);
+  for (int i = 0; i < 100 && count_requests("\\\"state\\\":\\\"resumed\\\"") == resumed; i++)
+    Sleep(50);
+  EXPECT_GT(count_requests("\\\"state\\\":\\\"resumed\\\""), resumed);
+  EXPECT_EQ(count_requests("ended_unexpectedly"), ended) << "a shutdown is a clean end";
 }
 
 TEST_F(ProtectionReports, a_report_made_while_the_service_is_down_arrives_at_the_next_start) {

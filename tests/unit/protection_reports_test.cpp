@@ -42,12 +42,15 @@ TEST(ReportQueue, ADamagedValueLosesOnlyItsDamagedLines) {
   EXPECT_EQ(std::string(queue), "paused 12\nresumed 13\nautostart_off 14\n");
 }
 
-TEST(UncleanEnd, OnlyALinkedRunWhoseMarkerWasNeverClearedCounts) {
-  EXPECT_TRUE(last_run_ended_unexpectedly(true, RUN_MARKER_RUNNING, true));
-  EXPECT_FALSE(last_run_ended_unexpectedly(true, 0, true)) << "Exit or a shutdown cleared it";
-  EXPECT_FALSE(last_run_ended_unexpectedly(false, 0, true)) << "the first run";
-  EXPECT_FALSE(last_run_ended_unexpectedly(true, RUN_MARKER_RUNNING, false)) << "not linked";
-  EXPECT_FALSE(last_run_ended_unexpectedly(true, 7, true)) << "a value we never write";
+TEST(LastRun, AnEndWithoutExitOrShutdownAndAnEndWhilePausedAreReportedOnlyWhenLinked) {
+  EXPECT_STREQ(report_for_last_run(true, RUN_MARKER_RUNNING, true), REPORT_ENDED_UNEXPECTEDLY);
+  EXPECT_STREQ(report_for_last_run(true, RUN_MARKER_ENDED_PAUSED, true), REPORT_RESUMED)
+      << "a shutdown while paused: this start is armed again";
+  EXPECT_EQ(report_for_last_run(false, 0, true), nullptr) << "Exit or a shutdown removed it";
+  EXPECT_EQ(report_for_last_run(true, RUN_MARKER_RUNNING, false), nullptr) << "not linked";
+  EXPECT_EQ(report_for_last_run(true, RUN_MARKER_ENDED_PAUSED, false), nullptr);
+  EXPECT_EQ(report_for_last_run(true, 0, true), nullptr);
+  EXPECT_EQ(report_for_last_run(true, 7, true), nullptr) << "a value we never write";
 }
 
 } // namespace
