@@ -15,6 +15,7 @@ struct CueSeen {
   uint32_t start;
   bool negated;
   bool quoted;
+  uint8_t voice; // SentenceVoice of its sentence
 };
 
 struct CueList {

@@ -13,6 +13,25 @@ constexpr const char* kNegations[] = {
     "nobody",    "cannot",    "can't",      "nor",         "beware", "wary", "careful",
     "watch out", "if anyone", "if someone", "if somebody", nullptr};
 
+// Words that make a sentence speak to the reader, or of the writer.
+constexpr const char* kSecondPerson[] = {"you",    "your",    "yours", "yourself", "yourselves",
+                                         "you'll", "you're",  "you've", "you'd",   "youre",
+                                         nullptr};
+constexpr const char* kFirstPersonWords[] = {"i",   "i'm",  "i've", "i'll",      "i'd",
+                                             "me",  "my",   "mine", "myself",    "we",
+                                             "we're", "we've", "we'll", "we'd",  "us",
+                                             "our", "ours", "ourselves", nullptr};
+// A sentence that starts with one of these asks the reader to act.
+constexpr const char* kRequestVerbs[] = {
+    "call",     "ring",    "phone",  "reply",   "respond", "send",     "pay",    "click",
+    "tap",      "visit",   "contact", "email",  "e-mail",  "text",     "message", "transfer",
+    "install",  "download", "confirm", "verify", "update", "claim",    "apply",  "register",
+    "join",     "invest",  "buy",    "forward", "provide", "enter",    "log",    "sign",
+    "fill",     "quote",   "dial",   "press",   "hurry",   "whatsapp", "withdraw", "deposit",
+    "wire",     "submit",  "kindly", "please",  "don't",   "dont",     "do",     "tell",
+    "subject",  "quit",    "earn",   "act",     "book",    "order",    "dm",     nullptr};
+constexpr const char* kPoliteAsks[] = {"please", "kindly", nullptr};
+
 // A quotation longer than this is more likely two stray quote marks.
 const size_t kLongestQuote = 300;
 
@@ -53,6 +72,52 @@ bool word_is(const std::string& text, size_t pos, const char* word) {
   size_t len = std::strlen(word);
   return text.compare(pos, len, word) == 0 &&
          (pos + len >= text.size() || !is_word_byte(static_cast<unsigned char>(text[pos + len])));
+}
+
+constexpr FirstBytes kVoiceWordStarts = [] {
+  FirstBytes set{};
+  for (const char* const* list : {kSecondPerson, kFirstPersonWords, kRequestVerbs})
+    for (const char* const* word = list; *word; ++word)
+      set.has[static_cast<unsigned char>((*word)[0])] = true;
+  return set;
+}();
+
+bool word_in(const std::string& text, size_t pos, const char* const* words) {
+  for (const char* const* word = words; *word; ++word) {
+    if (text[pos] == (*word)[0] && word_is(text, pos, *word)) return true;
+  }
+  return false;
+}
+
+// The voice of text[begin, end), one sentence: linear in its length.
+SentenceVoice voice_of_span(const std::string& text, size_t begin, size_t end) {
+  bool first_person = false;
+  bool first_word = true;
+  for (size_t i = begin; i < end; ++i) {
+    if (!is_word_byte(static_cast<unsigned char>(text[i])) ||
+        (i > begin && is_word_byte(static_cast<unsigned char>(text[i - 1]))))
+      continue;
+    // A request can open a clause too: "Limited spaces, sign up today".
+    bool opening = first_word || (i >= begin + 2 && (text[i - 2] == ':' || text[i - 2] == ','));
+    first_word = false;
+    if (!kVoiceWordStarts.has[static_cast<unsigned char>(text[i])]) continue;
+    if (word_in(text, i, kSecondPerson) || word_in(text, i, kPoliteAsks)) return kAddressed;
+    if (opening && word_in(text, i, kRequestVerbs)) return kAddressed;
+    first_person = first_person || word_in(text, i, kFirstPersonWords);
+  }
+  if (end < text.size() && text[end] == '?') return kAddressed;
+  return first_person ? kFirstPerson : kNarrative;
+}
+
+void mark_voices(const std::string& text, TextContext* context) {
+  context->voice.assign(text.size() + 1, kNarrative);
+  size_t begin = 0;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && !is_sentence_break(text, i)) continue;
+    SentenceVoice voice = voice_of_span(text, begin, i);
+    if (voice != kNarrative) std::memset(&context->voice[begin], voice, i - begin + 1);
+    begin = i + 1;
+  }
 }
 
 // A negation inside an "if" clause belongs to the condition, not to what
@@ -119,6 +184,7 @@ void mark_quotes_in_line(const std::string& text, size_t begin, size_t end, Text
 TextContext read_text_context(const std::string& words) {
   TextContext context;
   mark_negations(words, &context);
+  mark_voices(words, &context);
   context.quoted.assign(words.size() + 1, 0);
   size_t line = 0;
   while (line < words.size()) {
@@ -138,4 +204,16 @@ bool negated_at(const TextContext& context, uint32_t start) {
 
 bool quoted_at(const TextContext& context, uint32_t start) {
   return start < context.quoted.size() && context.quoted[start] != 0;
+}
+
+SentenceVoice voice_at(const TextContext& context, uint32_t start) {
+  return start < context.voice.size() ? static_cast<SentenceVoice>(context.voice[start])
+                                      : kNarrative;
+}
+
+SentenceVoice sentence_voice(const std::string& sentence) {
+  size_t end = 0;
+  while (end < sentence.size() && !is_sentence_break(sentence, end))
+    ++end;
+  return voice_of_span(sentence, 0, end);
 }

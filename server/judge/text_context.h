@@ -15,7 +15,22 @@ struct TextContext {
   // Per byte: 1 inside double quotes on one line, or on a line that starts
   // with '>' (the quoted part of an email reply).
   std::vector<uint8_t> quoted;
+  // Per byte: the voice of its sentence (SentenceVoice).
+  std::vector<uint8_t> voice;
 };
+
+// Who a sentence speaks to. A scam speaks to the reader and asks them to act;
+// a news report, a speech or a story tells of others in the third person.
+enum SentenceVoice : uint8_t {
+  kNarrative = 0,   // neither of the others: third person, reported
+  kFirstPerson = 1, // the writer of themselves ("I", "we", "my", "our")
+  kAddressed = 2,   // speaks to the reader ("you", "your") or asks them to act
+};
+
+// The voice of one sentence, from its words (normalised text): addressed when
+// it has a second-person word, starts with a request ("call", "reply",
+// "please", ...) or says "please" or "kindly" anywhere.
+SentenceVoice sentence_voice(const std::string& sentence);
 
 TextContext read_text_context(const std::string& words);
 
@@ -25,3 +40,5 @@ const uint32_t kNegationReach = 60;
 bool negated_at(const TextContext& context, uint32_t start);
 
 bool quoted_at(const TextContext& context, uint32_t start);
+
+SentenceVoice voice_at(const TextContext& context, uint32_t start);
