@@ -112,11 +112,14 @@ MessageScan scan_message(const RuleBook& book, const std::string& words) {
   scan.anywhere.assign(book.cue_count, 0);
   scan.unquoted.assign(book.cue_count, 0);
   scan.plain.assign(book.cue_count, 0);
+  scan.spoken.assign(book.cue_count, 0);
   for (const CueSeen& seen : scan.seen) {
     scan.anywhere[seen.cue] = 1;
     if (seen.quoted) continue;
     scan.unquoted[seen.cue] = 1;
-    if (!seen.negated) scan.plain[seen.cue] = 1;
+    if (seen.negated) continue;
+    scan.plain[seen.cue] = 1;
+    if (seen.voice != kNarrative) scan.spoken[seen.cue] = 1;
   }
   return scan;
 }
@@ -125,6 +128,13 @@ bool list_seen(const MessageScan& scan, const CueList& list, bool honour_negatio
   const std::vector<uint8_t>& found = honour_negation ? scan.plain : scan.unquoted;
   for (uint32_t cue : list.cues) {
     if (found[cue]) return true;
+  }
+  return false;
+}
+
+bool list_spoken(const MessageScan& scan, const CueList& list) {
+  for (uint32_t cue : list.cues) {
+    if (scan.spoken[cue]) return true;
   }
   return false;
 }

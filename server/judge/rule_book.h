@@ -46,6 +46,8 @@ struct MessageScan {
   std::vector<uint8_t> anywhere;
   std::vector<uint8_t> unquoted;
   std::vector<uint8_t> plain;
+  // Per cue: found plain in a sentence that speaks to the reader or of the writer.
+  std::vector<uint8_t> spoken;
 };
 
 MessageScan scan_message(const RuleBook& book, const std::string& words);
@@ -53,6 +55,9 @@ MessageScan scan_message(const RuleBook& book, const std::string& words);
 // True when one cue of the list was found; `honour_negation` counts only
 // occurrences without a negation before them.
 bool list_seen(const MessageScan& scan, const CueList& list, bool honour_negation);
+
+// True when one cue of the list was found plain outside third-person narrative.
+bool list_spoken(const MessageScan& scan, const CueList& list);
 
 // Per brand of brand_table: whether the message names it anywhere.
 std::vector<bool> brands_named(const RuleBook& book, const MessageScan& scan);

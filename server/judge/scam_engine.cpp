@@ -66,6 +66,8 @@ void collect_phrase_hits(const RuleBook& book, const MessageScan& scan, bool unk
     if (rule.with_any_of && !list_seen(scan, book.phrase_with_of[i], rule.honour_negation))
       continue;
     int weight = softened(length_fair_weight(rule.weight, scale.message_bytes), scale.scam_talk);
+    // Told of in the third person only, a rule's wording counts half.
+    if (!list_spoken(scan, book.phrase_any_of[i])) weight /= 2;
     if (weight > 0) hits->push_back(RuleHit{rule.id, weight, rule.reason, rule.advice});
   }
 }
