@@ -75,8 +75,13 @@ RuleBook build_rule_book() {
             GroupRef{static_cast<uint16_t>(f), static_cast<uint16_t>(g)});
     }
   }
-  for (size_t b = 0; b < brands; ++b)
+  book.brand_of_cue.assign(book.cue_count, -1);
+  for (size_t b = 0; b < brands; ++b) {
     book.brand_mentions.push_back(compile(book, brand[b].mentions));
+    for (uint32_t cue : book.brand_mentions.back().cues) {
+      if (book.brand_of_cue[cue] < 0) book.brand_of_cue[cue] = static_cast<int16_t>(b);
+    }
+  }
   book.scam_naming = compile(book, scam_naming_phrases());
   book.scam_talk = compile(book, scam_talk_phrases());
   return book;
@@ -137,15 +142,4 @@ bool list_spoken(const MessageScan& scan, const CueList& list) {
     if (scan.spoken[cue]) return true;
   }
   return false;
-}
-
-std::vector<bool> brands_named(const RuleBook& book, const MessageScan& scan) {
-  std::vector<bool> named;
-  for (const CueList& mentions : book.brand_mentions) {
-    bool found = false;
-    for (uint32_t cue : mentions.cues)
-      found = found || scan.anywhere[cue];
-    named.push_back(found);
-  }
-  return named;
 }

@@ -34,6 +34,7 @@ struct RuleBook {
   std::vector<CueList> phrase_with_of; // per phrase rule; empty when it has none
   std::vector<std::vector<GroupRef>> groups_of_cue;
   std::vector<CueList> brand_mentions; // per brand of brand_table
+  std::vector<int16_t> brand_of_cue;   // per cue: the brand it names, or -1
   CueList scam_naming;
   CueList scam_talk;
 };
@@ -59,5 +60,3 @@ bool list_seen(const MessageScan& scan, const CueList& list, bool honour_negatio
 // True when one cue of the list was found plain outside third-person narrative.
 bool list_spoken(const MessageScan& scan, const CueList& list);
 
-// Per brand of brand_table: whether the message names it anywhere.
-std::vector<bool> brands_named(const RuleBook& book, const MessageScan& scan);

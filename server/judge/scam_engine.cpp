@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "judge/brand_claims.h"
 #include "judge/family_match.h"
 #include "judge/length_fairness.h"
 #include "judge/link_extract.h"
@@ -112,7 +113,7 @@ ScamAssessment assess_message(const std::string& message, const PublicSuffixList
   std::vector<RuleHit> unsoftened;
   collect_phrase_hits(book, scan, has_unknown_link(links), scale, &wording);
   collect_family_hits(book, scan, scale, &wording, &unsoftened);
-  collect_link_hits(links, brands_named(book, scan), psl, &unsoftened);
+  collect_link_hits(links, brands_claimed(book, scan, words), psl, &unsoftened);
   int total =
       std::min(total_weight(wording), wording_ceiling(scale.scam_talk)) + total_weight(unsoftened);
   result.score = std::min(total, 100);
