@@ -9,8 +9,8 @@ namespace {
 // A line this short that names a brand is a header or a sign-off.
 const uint32_t kShortLine = 48;
 // The first line counts as the sender's only when the mention is this close
-// to the start: "Royal Mail: ..." or "HMRC NOTICE: ...".
-const uint32_t kOpeningReach = 60;
+// to the start: "Royal Mail: ...", "Subject: HMRC notice".
+const uint32_t kOpeningReach = 16;
 
 const char* const kBefore[] = {"this is ", "on behalf of ", "dear ", nullptr};
 const char* const kAfter[] = {" team",     " security", " support", " customer", " account",

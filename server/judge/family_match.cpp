@@ -27,25 +27,25 @@ struct WindowGroups {
 
 // Slides a window over the family's cues in order, counting each group's
 // cues inside it by voice; linear in the number of cues.
-int best_window_weight(const FamilyRule& rule, const std::vector<GroupEvent>& events) {
+FamilyMatch best_window(const FamilyRule& rule, const std::vector<GroupEvent>& events) {
   WindowGroups window;
-  int best = 0;
+  FamilyMatch best{0, 0};
   size_t left = 0;
   for (const GroupEvent& event : events) {
     while (event.start - events[left].start > kFamilyWindow)
       window.leave(events[left++]);
     window.enter(event);
     uint32_t any = window.found[kNarrative] | window.found[kFirstPerson] | window.found[kAddressed];
-    int weight = family_weight_in_voice(rule, any, window.found[kAddressed],
-                                        window.found[kFirstPerson]);
-    if (weight > best) best = weight;
+    int weight =
+        family_weight_in_voice(rule, any, window.found[kAddressed], window.found[kFirstPerson]);
+    if (weight > best.weight) best = FamilyMatch{weight, any};
   }
   return best;
 }
 
 } // namespace
 
-std::vector<int> family_weights(const RuleBook& book, const MessageScan& scan) {
+std::vector<FamilyMatch> family_matches(const RuleBook& book, const MessageScan& scan) {
   size_t count = 0;
   const FamilyRule* const* families = family_rule_table(&count);
   std::vector<std::vector<GroupEvent>> events(count);
@@ -56,8 +56,8 @@ std::vector<int> family_weights(const RuleBook& book, const MessageScan& scan) {
       events[ref.family].push_back(GroupEvent{seen.start, ref.group, seen.voice});
     }
   }
-  std::vector<int> weights(count, 0);
+  std::vector<FamilyMatch> matches(count, FamilyMatch{0, 0});
   for (size_t f = 0; f < count; ++f)
-    weights[f] = best_window_weight(*families[f], events[f]);
-  return weights;
+    matches[f] = best_window(*families[f], events[f]);
+  return matches;
 }

@@ -12,8 +12,8 @@
 // its links blanked out) speaks as it (brand_claims.h). Each rule is added at
 // most once.
 void collect_link_hits(const std::vector<MessageLink>& links,
-                       const std::vector<bool>& brands_claimed,
-                       const PublicSuffixList& psl, std::vector<RuleHit>* hits);
+                       const std::vector<bool>& brands_claimed, const PublicSuffixList& psl,
+                       std::vector<RuleHit>* hits);
 
 // True when a link goes to a site that none of the known brands owns.
 bool has_unknown_link(const std::vector<MessageLink>& links);

@@ -104,9 +104,8 @@ MessageScan scan_message(const RuleBook& book, const std::string& words) {
 
   scan.seen.reserve(matches.size() + marks.size());
   for (const PhraseMatch& m : matches)
-    scan.seen.push_back(
-        CueSeen{m.phrase, m.start, negated_at(context, m.start), quoted_at(context, m.start),
-                voice_at(context, m.start)});
+    scan.seen.push_back(CueSeen{m.phrase, m.start, negated_at(context, m.start),
+                                quoted_at(context, m.start), voice_at(context, m.start)});
   const uint32_t first_number_cue = static_cast<uint32_t>(book.index.phrases.size());
   for (const NumberCueMark& m : marks)
     scan.seen.push_back(CueSeen{first_number_cue + m.cue, m.start, negated_at(context, m.start),

@@ -59,4 +59,3 @@ bool list_seen(const MessageScan& scan, const CueList& list, bool honour_negatio
 
 // True when one cue of the list was found plain outside third-person narrative.
 bool list_spoken(const MessageScan& scan, const CueList& list);
-

@@ -4,9 +4,11 @@
 
 #include "judge/brand_claims.h"
 #include "judge/family_match.h"
+#include "judge/family_reasons.h"
 #include "judge/length_fairness.h"
 #include "judge/link_extract.h"
 #include "judge/link_rules.h"
+#include "judge/number_cues.h"
 #include "judge/rule_book.h"
 #include "judge/scam_talk.h"
 #include "judge/text_scan.h"
@@ -79,16 +81,18 @@ void collect_family_hits(const RuleBook& book, const MessageScan& scan, const Wo
                          std::vector<RuleHit>* hits, std::vector<RuleHit>* unsoftened) {
   size_t count = 0;
   const FamilyRule* const* families = family_rule_table(&count);
-  std::vector<int> weights = family_weights(book, scan);
+  std::vector<FamilyMatch> matches = family_matches(book, scan);
+  const bool has_phone = scan.unquoted[book.index.phrases.size() + kCuePhone] != 0;
   for (size_t f = 0; f < count; ++f) {
     const FamilyRule& family = *families[f];
-    if (weights[f] == 0) continue;
+    if (matches[f].weight == 0) continue;
+    const char* reason = family_reason(family, matches[f].groups, has_phone);
     if (family.speaks_of_scams && scale.scam_talk < kScamTalkMostly) {
-      unsoftened->push_back(RuleHit{family.id, weights[f], family.reason, family.advice});
+      unsoftened->push_back(RuleHit{family.id, matches[f].weight, reason, family.advice});
       continue;
     }
-    int weight = softened(weights[f], scale.scam_talk);
-    if (weight > 0) hits->push_back(RuleHit{family.id, weight, family.reason, family.advice});
+    int weight = softened(matches[f].weight, scale.scam_talk);
+    if (weight > 0) hits->push_back(RuleHit{family.id, weight, reason, family.advice});
   }
 }
 

@@ -14,22 +14,21 @@ constexpr const char* kNegations[] = {
     "watch out", "if anyone", "if someone", "if somebody", nullptr};
 
 // Words that make a sentence speak to the reader, or of the writer.
-constexpr const char* kSecondPerson[] = {"you",    "your",    "yours", "yourself", "yourselves",
-                                         "you'll", "you're",  "you've", "you'd",   "youre",
-                                         nullptr};
-constexpr const char* kFirstPersonWords[] = {"i",   "i'm",  "i've", "i'll",      "i'd",
-                                             "me",  "my",   "mine", "myself",    "we",
-                                             "we're", "we've", "we'll", "we'd",  "us",
-                                             "our", "ours", "ourselves", nullptr};
+constexpr const char* kSecondPerson[] = {"you",        "your",   "yours",  "yourself",
+                                         "yourselves", "you'll", "you're", "you've",
+                                         "you'd",      "youre",  nullptr};
+constexpr const char* kFirstPersonWords[] = {
+    "i",     "i'm",   "i've",  "i'll", "i'd", "me",  "my",   "mine",      "myself", "we",
+    "we're", "we've", "we'll", "we'd", "us",  "our", "ours", "ourselves", nullptr};
 // A sentence that starts with one of these asks the reader to act.
 constexpr const char* kRequestVerbs[] = {
-    "call",     "ring",    "phone",  "reply",   "respond", "send",     "pay",    "click",
-    "tap",      "visit",   "contact", "email",  "e-mail",  "text",     "message", "transfer",
-    "install",  "download", "confirm", "verify", "update", "claim",    "apply",  "register",
-    "join",     "invest",  "buy",    "forward", "provide", "enter",    "log",    "sign",
-    "fill",     "quote",   "dial",   "press",   "hurry",   "whatsapp", "withdraw", "deposit",
-    "wire",     "submit",  "kindly", "please",  "don't",   "dont",     "do",     "tell",
-    "subject",  "quit",    "earn",   "act",     "book",    "order",    "dm",     nullptr};
+    "call",    "ring",     "phone",   "reply",   "respond", "send",     "pay",      "click",
+    "tap",     "visit",    "contact", "email",   "e-mail",  "text",     "message",  "transfer",
+    "install", "download", "confirm", "verify",  "update",  "claim",    "apply",    "register",
+    "join",    "invest",   "buy",     "forward", "provide", "enter",    "log",      "sign",
+    "fill",    "quote",    "dial",    "press",   "hurry",   "whatsapp", "withdraw", "deposit",
+    "wire",    "submit",   "kindly",  "please",  "don't",   "dont",     "do",       "tell",
+    "subject", "quit",     "earn",    "act",     "book",    "order",    "dm",       nullptr};
 constexpr const char* kPoliteAsks[] = {"please", "kindly", nullptr};
 
 // A quotation longer than this is more likely two stray quote marks.
