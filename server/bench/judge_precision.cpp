@@ -4,7 +4,8 @@
 // and CAUTION and the worst pieces with their rules; exits 1 when a source
 // is above the goals, 2 when a source could not be read.
 //
-// Usage: olvex_judge_precision --source NAME FILE... [--source NAME FILE...]
+// Usage: olvex_judge_precision [--keep-flagged DIR] --source NAME FILE... [--source ...]
+// --keep-flagged writes every piece judged SCAM or CAUTION to DIR, to read whole.
 // A line holding only "%" (the fortune files' separator) counts as a blank line.
 #include <algorithm>
 #include <cstdio>
@@ -29,6 +30,13 @@ struct Source {
   std::string name;
   std::vector<std::string> files;
 };
+
+std::string g_keep_dir; // --keep-flagged
+
+void keep_flagged(const std::string& source, size_t number, const std::string& piece) {
+  if (g_keep_dir.empty()) return;
+  std::ofstream(g_keep_dir + "/" + source + "-" + std::to_string(number) + ".txt") << piece;
+}
 
 struct Judged {
   int score;
@@ -132,6 +140,7 @@ bool judge_source(const Source& source, bool* unreadable) {
       rules += hit.id + ":" + std::to_string(hit.weight) + " ";
     if (result.verdict == SCAM_VERDICT) ++scam;
     if (result.verdict == CAUTION_VERDICT) ++caution;
+    if (result.verdict != SAFE_VERDICT) keep_flagged(source.name, flagged.size(), piece);
     flagged.push_back(Judged{result.score, result.verdict, rules, one_line_start(piece)});
   }
   double scam_share = share(scam, pieces.size());
@@ -150,7 +159,10 @@ bool judge_source(const Source& source, bool* unreadable) {
 
 bool parse_sources(int argc, char** argv, std::vector<Source>* sources) {
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--source") == 0) {
+    if (std::strcmp(argv[i], "--keep-flagged") == 0) {
+      if (i + 1 >= argc) return false;
+      g_keep_dir = argv[++i];
+    } else if (std::strcmp(argv[i], "--source") == 0) {
       if (i + 1 >= argc) return false;
       sources->push_back(Source{argv[++i], {}});
     } else if (sources->empty()) {
@@ -167,7 +179,8 @@ bool parse_sources(int argc, char** argv, std::vector<Source>* sources) {
 int main(int argc, char** argv) {
   std::vector<Source> sources;
   if (!parse_sources(argc, argv, &sources)) {
-    std::fprintf(stderr, "usage: olvex_judge_precision --source NAME FILE... [--source ...]\n");
+    std::fprintf(stderr, "usage: olvex_judge_precision [--keep-flagged DIR] --source NAME "
+                         "FILE... [--source ...]\n");
     return 2;
   }
   std::printf("Message judge on public-domain prose, pieces of %zu to %zu bytes (goals: SCAM at "

@@ -6,8 +6,11 @@
 
 namespace {
 
-// A line this short that names a brand is a header or a sign-off.
+// A line this short that names a brand is a header or a sign-off, when it is
+// among the message's first or last few lines (within these many bytes).
 const uint32_t kShortLine = 48;
+const uint32_t kHeaderReach = 120;
+const uint32_t kSignOffReach = 160;
 // The first line counts as the sender's only when the mention is this close
 // to the start: "Royal Mail: ...", "Subject: HMRC notice".
 const uint32_t kOpeningReach = 16;
@@ -27,6 +30,8 @@ bool starts_with_at(const std::string& text, uint32_t start, const char* word) {
 }
 
 // Looks at most kShortLine bytes each way, so each mention costs a constant.
+// A short line in the middle of a long text (a verse, a quotation's source)
+// is neither header nor sign-off.
 bool on_short_line(const std::string& words, uint32_t start, uint32_t end) {
   uint32_t left = start;
   while (left > 0 && words[left - 1] != '\n') {
@@ -38,7 +43,8 @@ bool on_short_line(const std::string& words, uint32_t start, uint32_t end) {
     if (right - left > kShortLine) return false;
     ++right;
   }
-  return right - left <= kShortLine;
+  if (right - left > kShortLine) return false;
+  return left <= kHeaderReach || right + kSignOffReach >= words.size();
 }
 
 } // namespace

@@ -10,8 +10,8 @@
 #include "judge/rule_book.h"
 
 // True when the mention words[start, start + length) is made in the brand's
-// own voice: on the message's first line, on a short line of its own (a
-// header or sign-off), after "this is", "on behalf of" or "dear", or
+// own voice: at the start of the message, on a short line of its own near
+// its start or end (a header or sign-off), after "this is", "on behalf of" or "dear", or
 // before "team", "security", "support", "customer", "account" or a colon.
 bool speaks_as_brand_at(const std::string& words, uint32_t start, uint32_t length);
 
