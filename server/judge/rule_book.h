@@ -49,6 +49,9 @@ struct MessageScan {
   std::vector<uint8_t> plain;
   // Per cue: found plain in a sentence that speaks to the reader or of the writer.
   std::vector<uint8_t> spoken;
+  // True when at least a quarter of its sentences speak to the reader: a
+  // message, not a story or a speech that turns to "you" now and then.
+  bool speaks_to_reader = false;
 };
 
 MessageScan scan_message(const RuleBook& book, const std::string& words);

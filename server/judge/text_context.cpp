@@ -115,6 +115,8 @@ void mark_voices(const std::string& text, TextContext* context) {
     if (i < text.size() && !is_sentence_break(text, i)) continue;
     SentenceVoice voice = voice_of_span(text, begin, i);
     if (voice != kNarrative) std::memset(&context->voice[begin], voice, i - begin + 1);
+    if (i - begin > 1) ++context->sentences;
+    if (voice == kAddressed) ++context->addressed_sentences;
     begin = i + 1;
   }
 }

@@ -17,6 +17,9 @@ struct TextContext {
   std::vector<uint8_t> quoted;
   // Per byte: the voice of its sentence (SentenceVoice).
   std::vector<uint8_t> voice;
+  // Sentences with a word in them, and how many of those are addressed.
+  uint32_t sentences = 0;
+  uint32_t addressed_sentences = 0;
 };
 
 // Who a sentence speaks to. A scam speaks to the reader and asks them to act;
