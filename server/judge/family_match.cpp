@@ -27,11 +27,11 @@ struct WindowGroups {
 
 // Slides a window over the family's cues in order, counting each group's
 // cues inside it by voice; linear in the number of cues.
-// In a message that speaks to the reader, the writer's own sentences are
-// part of the pitch ("our bot turns £100 into £3,000") and count in full;
-// elsewhere they count a quarter. Narrative counts nothing either way.
+// Where the window's sentences mostly speak to the reader, the writer's own
+// sentences are part of the pitch ("our bot turns £100 into £3,000") and
+// count in full; elsewhere they count a quarter. Narrative counts nothing.
 FamilyMatch best_window(const FamilyRule& rule, const std::vector<GroupEvent>& events,
-                        bool speaks_to_reader) {
+                        const TextContext& context) {
   WindowGroups window;
   FamilyMatch best{0, 0};
   size_t left = 0;
@@ -40,11 +40,11 @@ FamilyMatch best_window(const FamilyRule& rule, const std::vector<GroupEvent>& e
       window.leave(events[left++]);
     window.enter(event);
     uint32_t any = window.found[kNarrative] | window.found[kFirstPerson] | window.found[kAddressed];
-    int weight = speaks_to_reader
-                     ? family_weight_in_voice(
-                           rule, any, window.found[kAddressed] | window.found[kFirstPerson], 0)
-                     : family_weight_in_voice(rule, any, window.found[kAddressed],
-                                              window.found[kFirstPerson]);
+    bool pitch = speaks_to_reader_between(context, events[left].start, event.start);
+    int weight = pitch ? family_weight_in_voice(
+                             rule, any, window.found[kAddressed] | window.found[kFirstPerson], 0)
+                       : family_weight_in_voice(rule, any, window.found[kAddressed],
+                                                window.found[kFirstPerson]);
     if (weight > best.weight) best = FamilyMatch{weight, any};
   }
   return best;
@@ -65,6 +65,6 @@ std::vector<FamilyMatch> family_matches(const RuleBook& book, const MessageScan&
   }
   std::vector<FamilyMatch> matches(count, FamilyMatch{0, 0});
   for (size_t f = 0; f < count; ++f)
-    matches[f] = best_window(*families[f], events[f], scan.speaks_to_reader);
+    matches[f] = best_window(*families[f], events[f], scan.context);
   return matches;
 }

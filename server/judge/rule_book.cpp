@@ -96,8 +96,8 @@ const RuleBook& rule_book() {
 
 MessageScan scan_message(const RuleBook& book, const std::string& words) {
   MessageScan scan;
-  TextContext context = read_text_context(words);
-  scan.speaks_to_reader = context.addressed_sentences * 3 >= context.sentences;
+  scan.context = read_text_context(words);
+  const TextContext& context = scan.context;
   std::vector<PhraseMatch> matches;
   phrase_index_scan(book.index, words, &matches);
   std::vector<NumberCueMark> marks;

@@ -8,6 +8,7 @@
 #include "judge/family_rules.h"
 #include "judge/phrase_index.h"
 #include "judge/phrase_rules.h"
+#include "judge/text_context.h"
 
 // One cue found in a message: a phrase or a number cue.
 struct CueSeen {
@@ -49,9 +50,7 @@ struct MessageScan {
   std::vector<uint8_t> plain;
   // Per cue: found plain in a sentence that speaks to the reader or of the writer.
   std::vector<uint8_t> spoken;
-  // True when at least a quarter of its sentences speak to the reader: a
-  // message, not a story or a speech that turns to "you" now and then.
-  bool speaks_to_reader = false;
+  TextContext context; // negation, quotes and voice, per byte
 };
 
 MessageScan scan_message(const RuleBook& book, const std::string& words);

@@ -110,13 +110,19 @@ SentenceVoice voice_of_span(const std::string& text, size_t begin, size_t end) {
 
 void mark_voices(const std::string& text, TextContext* context) {
   context->voice.assign(text.size() + 1, kNarrative);
+  context->sentences_before.assign(text.size() + 1, 0);
+  context->addressed_before.assign(text.size() + 1, 0);
+  uint32_t sentences = 0;
+  uint32_t addressed = 0;
   size_t begin = 0;
   for (size_t i = 0; i <= text.size(); ++i) {
+    context->sentences_before[i] = sentences;
+    context->addressed_before[i] = addressed;
     if (i < text.size() && !is_sentence_break(text, i)) continue;
     SentenceVoice voice = voice_of_span(text, begin, i);
     if (voice != kNarrative) std::memset(&context->voice[begin], voice, i - begin + 1);
-    if (i - begin > 1) ++context->sentences;
-    if (voice == kAddressed) ++context->addressed_sentences;
+    if (i - begin > 1) ++sentences;
+    if (voice == kAddressed) ++addressed;
     begin = i + 1;
   }
 }
@@ -210,6 +216,15 @@ bool quoted_at(const TextContext& context, uint32_t start) {
 SentenceVoice voice_at(const TextContext& context, uint32_t start) {
   return start < context.voice.size() ? static_cast<SentenceVoice>(context.voice[start])
                                       : kNarrative;
+}
+
+bool speaks_to_reader_between(const TextContext& context, uint32_t first, uint32_t last) {
+  if (last >= context.voice.size() || first > last) return false;
+  // The sentences that ended in between, and the one that holds `last`.
+  uint32_t total = context.sentences_before[last] - context.sentences_before[first] + 1;
+  uint32_t addressed = context.addressed_before[last] - context.addressed_before[first] +
+                       (context.voice[last] == kAddressed ? 1 : 0);
+  return addressed * 3 >= total;
 }
 
 SentenceVoice sentence_voice(const std::string& sentence) {

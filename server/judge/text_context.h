@@ -17,9 +17,10 @@ struct TextContext {
   std::vector<uint8_t> quoted;
   // Per byte: the voice of its sentence (SentenceVoice).
   std::vector<uint8_t> voice;
-  // Sentences with a word in them, and how many of those are addressed.
-  uint32_t sentences = 0;
-  uint32_t addressed_sentences = 0;
+  // Per byte: how many sentences ended before it, and how many of those were
+  // addressed; one more entry than the text has bytes.
+  std::vector<uint32_t> sentences_before;
+  std::vector<uint32_t> addressed_before;
 };
 
 // Who a sentence speaks to. A scam speaks to the reader and asks them to act;
@@ -45,3 +46,8 @@ bool negated_at(const TextContext& context, uint32_t start);
 bool quoted_at(const TextContext& context, uint32_t start);
 
 SentenceVoice voice_at(const TextContext& context, uint32_t start);
+
+// True when at least a third of the sentences from `first` to `last` (byte
+// offsets, first <= last) speak to the reader: a message, not a story or a
+// speech that turns to "you" now and then.
+bool speaks_to_reader_between(const TextContext& context, uint32_t first, uint32_t last);

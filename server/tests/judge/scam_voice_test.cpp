@@ -47,6 +47,22 @@ TEST(ScamVoice, ThirdPersonAndTheWritersOwnSentencesAreNot) {
   EXPECT_EQ(sentence_voice("the fund grew. you should call."), kNarrative);
 }
 
+TEST(ScamVoice, AStretchSpeaksToTheReaderWhenAThirdOfItsSentencesDo) {
+  const std::string text = "the board met in march. the treasurer said the hall fund grew. "
+                           "we thanked him. you can read the minutes online. "
+                           "our bot trades all day. join now. send your fee today.";
+  TextContext context = read_text_context(text);
+  const uint32_t minutes = static_cast<uint32_t>(text.find("you can"));
+  const uint32_t bot = static_cast<uint32_t>(text.find("our bot"));
+  const uint32_t fee = static_cast<uint32_t>(text.find("fee"));
+  EXPECT_FALSE(speaks_to_reader_between(context, 0, minutes)) << "one sentence in four";
+  EXPECT_TRUE(speaks_to_reader_between(context, bot, fee)) << "two sentences in three";
+  EXPECT_TRUE(speaks_to_reader_between(context, fee, fee));
+  EXPECT_FALSE(speaks_to_reader_between(context, bot, bot)) << "the writer alone";
+  EXPECT_FALSE(speaks_to_reader_between(context, fee, static_cast<uint32_t>(text.size()) + 5))
+      << "past the end";
+}
+
 TEST(ScamVoice, AFamilyNeedsOneGroupSpokenToTheReaderAndWeighsTheRestByVoice) {
   CueGroup groups[] = {{20, nullptr, true}, {20, nullptr, true}, {40, nullptr, true}};
   FamilyRule rule = {"test", groups, 3, 0, 0, 2, 85, false, "", ""};
