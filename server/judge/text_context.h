@@ -15,12 +15,12 @@ struct TextContext {
   // Per byte: 1 inside double quotes on one line, or on a line that starts
   // with '>' (the quoted part of an email reply).
   std::vector<uint8_t> quoted;
-  // Per byte: the voice of its sentence (SentenceVoice).
-  std::vector<uint8_t> voice;
-  // Per byte: how many sentences ended before it, and how many of those were
-  // addressed; one more entry than the text has bytes.
-  std::vector<uint32_t> sentences_before;
-  std::vector<uint32_t> addressed_before;
+  // Per sentence with a word in it, in order: the byte that ends it (its
+  // break, or the text's size), its voice (SentenceVoice), and how many
+  // sentences up to and including it speak to the reader.
+  std::vector<uint32_t> sentence_ends;
+  std::vector<uint8_t> sentence_voices;
+  std::vector<uint32_t> addressed_so_far;
 };
 
 // Who a sentence speaks to. A scam speaks to the reader and asks them to act;
