@@ -24,7 +24,7 @@ const size_t kShortestPiece = 300;
 const size_t kLongestPiece = 6000;
 const double kScamGoal = 0.001;
 const double kCautionGoal = 0.02;
-const size_t kWorstShown = 25;
+const size_t kWorstShown = 8;
 
 struct Source {
   std::string name;
