@@ -20,6 +20,7 @@
 #include "core/service_context.h"
 #include "base/service_hosts.h"
 #include "alerts/smtp_mail.h"
+#include "alerts/text_sender.h"
 #include "web/web_routes.h"
 
 #define API_PATH "/callwarden_api.php"
@@ -37,6 +38,7 @@ struct HttpsService {
   std::condition_variable housekeeping_wake;
   bool stopping = false;
   std::thread alert_sender;
+  std::thread text_sender;
 };
 
 namespace {
@@ -151,6 +153,27 @@ void on_metrics(HttpsService* service, const httplib::Request&, httplib::Respons
   res.set_content(metrics_text(&service->context.metrics), "text/plain; version=0.0.4");
 }
 
+// The SMS gateway's delivery report for one text; the id in the path is the text's own
+// unguessable report id, so this address tells nothing and changes nothing else.
+void on_text_report(HttpsService* service, const httplib::Request& req, httplib::Response& res) {
+  Clock::time_point started = Clock::now();
+  int status = 500;
+  {
+    StoreLease lease(service->context.store);
+    if (lease.get())
+      status = record_text_report(&service->context, lease.get(), req.matches[1].str(),
+                                  req.get_param_value("status"),
+                                  static_cast<int64_t>(std::time(nullptr)));
+  }
+  if (status == 200) {
+    send_answer(res, ok_answer(200, nlohmann::ordered_json::object()));
+  } else {
+    send_answer(res, error_answer(status, status == 404 ? "There is nothing at this address."
+                                                        : "The report could not be kept."));
+  }
+  note_request(service, req, "text_report", res.status, started);
+}
+
 void on_web_request(HttpsService* service, const httplib::Request& req, httplib::Response& res) {
   Clock::time_point started = Clock::now();
   WebRequest request;
@@ -253,6 +276,10 @@ void add_routes(HttpsService* service) {
   server.Get("/metrics", [service](const httplib::Request& req, httplib::Response& res) {
     on_metrics(service, req, res);
   });
+  server.Get("/texts/report/([0-9a-f]{32})",
+             [service](const httplib::Request& req, httplib::Response& res) {
+               on_text_report(service, req, res);
+             });
   httplib::Server::HandlerWithResponse error_handler = [service](const httplib::Request& req,
                                                                  httplib::Response& res) {
     return on_error(service, req, res);
@@ -348,6 +375,20 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
   service->alert_sender = std::thread([started, delivery] {
     alert_sender_loop(started->context.store, &started->context.alerts, delivery);
   });
+  if (!options.sms.sendsms_url.empty()) {
+    SmsGateway gateway = options.sms;
+    if (gateway.report_base.empty()) {
+      const bool any = options.address == "0.0.0.0" || options.address == "::";
+      std::string host = any ? std::string("127.0.0.1") : options.address;
+      if (host.find(':') != std::string::npos) host = "[" + host + "]";
+      gateway.report_base = "https://" + host + ":" + std::to_string(service->port);
+    }
+    service->context.texts_on = true;
+    service->text_sender = std::thread([started, gateway] {
+      text_sender_loop(started->context.store, &started->context.texts, gateway,
+                       &started->context.metrics);
+    });
+  }
   return service.release();
 }
 
@@ -379,6 +420,8 @@ void https_service_free(HttpsService* service) {
   if (service->housekeeper.joinable()) service->housekeeper.join();
   alert_wake_stop(&service->context.alerts);
   if (service->alert_sender.joinable()) service->alert_sender.join();
+  alert_wake_stop(&service->context.texts);
+  if (service->text_sender.joinable()) service->text_sender.join();
   service->server.reset();
   service_context_close(&service->context);
   delete service;
