@@ -74,8 +74,20 @@ text = "No service"
 EOF
 }
 
+# Started from a subshell, so that it is no job of the caller's shell (which would report its
+# end), and in a session of its own; DIR/NAME.pid holds its pid. Its output goes to
+# DIR/NAME.out, its standard error there too unless KANNEL_STDERR names another file.
+kannel_spawn() { # dir name program [args...]
+  local dir=$1 name=$2
+  shift 2
+  (
+    setsid "$@" > "$dir/$name.out" 2> "${KANNEL_STDERR:-$dir/$name.out}" < /dev/null &
+    echo $! > "$dir/$name.pid"
+  )
+}
+
 kannel_pid() { # dir name
-  cat "$1/$2.pid" 2>/dev/null
+  cat "$1/$2.pid" 2>/dev/null || true
 }
 
 # A throwaway gateway keeps nothing worth a clean shutdown, which takes each box about two
@@ -97,8 +109,7 @@ kannel_stop_one() { # dir name
 start_smsbox() { # dir
   local dir=$1 port
   port=$(cat "$dir/sendsms.port")
-  setsid "$KANNEL_BIN/smsbox" "$dir/kannel.conf" > "$dir/smsbox.out" 2>&1 < /dev/null &
-  echo $! > "$dir/smsbox.pid"
+  kannel_spawn "$dir" smsbox "$KANNEL_BIN/smsbox" "$dir/kannel.conf"
   kannel_wait_port "$(kannel_pid "$dir" smsbox)" "$port"
 }
 
@@ -126,16 +137,14 @@ start_kannel() { # dir
       sendsms=$(kannel_free_port) || continue
     echo "$sendsms" > "$dir/sendsms.port"
     kannel_write_conf "$dir" "$admin" "$smsbox" "$smsc" "$sendsms"
-    setsid "$KANNEL_BIN/bearerbox" "$dir/kannel.conf" > "$dir/bearerbox.out" 2>&1 < /dev/null &
-    echo $! > "$dir/bearerbox.pid"
+    kannel_spawn "$dir" bearerbox "$KANNEL_BIN/bearerbox" "$dir/kannel.conf"
     kannel_wait_port "$(kannel_pid "$dir" bearerbox)" "$smsbox" || continue
     kannel_wait_port "$(kannel_pid "$dir" bearerbox)" "$smsc" || continue
     : > "$dir/texts.out"
     # The fake SMSC sends nothing of its own (-m 0) and logs each text it receives to its
     # standard error, unbuffered.
-    setsid "$KANNEL_FAKESMSC" -H 127.0.0.1 -r "$smsc" -i 0.1 -m 0 \
-      "447700900000 447700900001 text x" > /dev/null 2> "$dir/texts.out" < /dev/null &
-    echo $! > "$dir/fakesmsc.pid"
+    KANNEL_STDERR="$dir/texts.out" kannel_spawn "$dir" fakesmsc "$KANNEL_FAKESMSC" -H 127.0.0.1 \
+      -r "$smsc" -i 0.1 -m 0 "447700900000 447700900001 text x"
     start_smsbox "$dir" || continue
     export KANNEL_DIR=$dir
     export KANNEL_SENDSMS_URL="http://127.0.0.1:$sendsms/cgi-bin/sendsms?username=olvex&password=$(cat "$dir/password")"
