@@ -320,8 +320,11 @@ int store_forget_old(ServiceStore* store, int64_t now) {
          store->sql->run("DELETE FROM alert_slots WHERE until_at < $1", {sql_number(now)}, &rows) &&
          store->sql->run("DELETE FROM alert_queue WHERE state <> 'waiting' AND created_at < $1",
                          {sql_number(now - 7 * kDay)}, &rows) &&
-         store->sql->run("DELETE FROM text_queue WHERE state <> 'waiting' AND created_at < $1",
-                         {sql_number(now - 7 * kDay)}, &rows) &&
+         // A code's text is done with in a day; an alert's is kept for the family page's "last
+         // alert delivered" as long as what happened is.
+         store->sql->run("DELETE FROM text_queue WHERE state <> 'waiting' AND created_at < $1 AND "
+                         "(kind = 'code' OR created_at < $2)",
+                         {sql_number(now - kDay), sql_number(now - 90 * kDay)}, &rows) &&
          store->sql->run("DELETE FROM account_events WHERE at < $1", {sql_number(now - 90 * kDay)},
                          &rows);
 }

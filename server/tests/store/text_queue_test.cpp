@@ -54,6 +54,26 @@ TEST_F(TextQueue, ACodeIsHeldByItsClaimForgottenOnceSentAndGivenUpWhenItRunsOut)
             1);
 }
 
+TEST_F(TextQueue, SentCodesGoAfterADayAndAlertsStayForTheFamilyPage) {
+  ServiceStore* store = store_->get();
+  const int64_t kDay = 24 * 60 * 60;
+  ASSERT_TRUE(store_queue_text(store, account_, "447700900123", "1", kTextForCode, 0, 1000));
+  ASSERT_TRUE(store_queue_text(store, account_, "447700900123", "2", kTextForAlert, 0, 1000));
+  ASSERT_TRUE(store_queue_text(store, account_, "447700900124", "3", kTextForAlert, 0, 1000));
+  QueuedText text;
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(store_claim_text(store, 1000, 60, &text));
+    ASSERT_TRUE(store_text_sent(store, text.id, 1000));
+  }
+  ASSERT_TRUE(store_forget_old(store, 1000 + 2 * kDay));
+  EXPECT_EQ(store_->number("SELECT COUNT(*) FROM text_queue WHERE kind = 'code'"), 0);
+  EXPECT_EQ(store_->number("SELECT COUNT(*) FROM text_queue WHERE kind = 'alert'"), 2);
+  ASSERT_TRUE(store_forget_old(store, 1000 + 91 * kDay));
+  // The one still waiting is never dropped unsent.
+  EXPECT_EQ(store_->number("SELECT COUNT(*) FROM text_queue"), 1);
+  EXPECT_EQ(store_->number("SELECT COUNT(*) FROM text_queue WHERE state = 'waiting'"), 1);
+}
+
 TEST_F(TextQueue, ALateAcceptedReportDoesNotUndoDelivered) {
   ServiceStore* store = store_->get();
   std::string report_id;
