@@ -4,6 +4,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <regex>
 #include <thread>
 
 #include "alerts/text_sender.h"
@@ -120,6 +121,7 @@ TEST_F(TextService, WithSmsboxStoppedTheCodeIsQueuedAndArrivesOnceItIsBack) {
 TEST_F(TextService, TheDeliveryReportIsRecordedCountedAndShownForTheNumber) {
   const std::string token = sign_in_by_text("07700 900777", "447700900777");
   ASSERT_FALSE(token.empty());
+  testing::internal::CaptureStderr(); // the request lines, which must not show report ids
   ASSERT_EQ(call(R"({"action":"report_blocked_tool","tool_name":"TeamViewer.exe",)"
                  R"("device_label":"KITCHEN-PC"})",
                  token)
@@ -135,8 +137,11 @@ TEST_F(TextService, TheDeliveryReportIsRecordedCountedAndShownForTheNumber) {
     if (last["447700900777"].report == "delivered") break;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
+  const std::string request_lines = testing::internal::GetCapturedStderr();
   EXPECT_EQ(last["447700900777"].report, "delivered");
   EXPECT_GT(last["447700900777"].report_at, 0);
+  EXPECT_NE(request_lines.find("\"path\":\"/texts/report/***\""), std::string::npos);
+  EXPECT_FALSE(std::regex_search(request_lines, std::regex("/texts/report/[0-9a-f]")));
   ServiceReply metrics = get("/metrics");
   EXPECT_NE(metrics.body.find("olvex_texts_total{outcome=\"delivered\"} 2"), std::string::npos)
       << metrics.body; // the code and the alert
