@@ -25,14 +25,15 @@ kannel_free_port() {
   return 1
 }
 
-kannel_listening() { # port
-  ss -Hltn "sport = :$1" 2>/dev/null | grep -q .
+# Whether this process (not another run's) listens on the port.
+kannel_listening() { # pid port
+  ss -Hltnp "sport = :$2" 2>/dev/null | grep -q "pid=$1,"
 }
 
-kannel_wait_port() { # pid port: 0 once the port listens, 1 when the process ended first
+kannel_wait_port() { # pid port: 0 once it listens there, 1 when it ended or gave up first
   for _ in $(seq 1 100); do
     kill -0 "$1" 2>/dev/null || return 1
-    kannel_listening "$2" && return 0
+    kannel_listening "$1" "$2" && return 0
     sleep 0.1
   done
   return 1
