@@ -63,6 +63,16 @@ std::string fold_character(const std::string& character) {
   return "?";
 }
 
+// At most `width` characters, cut after a whole word where one ends in the second half.
+std::string shortened(const std::string& name, size_t width) {
+  const std::string whole = one_line(name);
+  std::string cut = one_line(name, width);
+  if (cut.size() == whole.size()) return cut;
+  size_t blank = cut.rfind(' ');
+  if (blank != std::string::npos && blank > cut.size() / 2) cut.resize(blank);
+  return cut;
+}
+
 } // namespace
 
 std::string gsm7_fold(const std::string& utf8) {
@@ -99,12 +109,12 @@ std::string code_text(const std::string& code, const std::string& purpose, int64
 }
 
 std::string sms_alert_text(const AlertFacts& facts) {
-  static const size_t kWidths[] = {60, 40, 28, 20, 14, 10, 6};
+  static const size_t kWidths[] = {60, 48, 40, 34, 28, 24, 20, 16, 12, 8, 6};
   std::string text;
   for (size_t width : kWidths) {
     AlertFacts cut = facts;
-    cut.device_label = one_line(facts.device_label, width);
-    cut.person_name = one_line(facts.person_name, width);
+    cut.device_label = shortened(facts.device_label, width);
+    cut.person_name = shortened(facts.person_name, width);
     cut.tool_name = one_line(facts.tool_name, width < 14 ? 14 : width); // "ScreenConnect."
     text = gsm7_fold(alert_text(cut));
     if (gsm7_length(text) <= kOneTextSeptets) break;
