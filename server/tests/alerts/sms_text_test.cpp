@@ -51,7 +51,10 @@ TEST(SmsText, AnAlertWithLongNamesIsShortenedButKeepsItsAdvice) {
     EXPECT_NE(text.find("at 14:02"), std::string::npos) << text;
   }
   facts.kind = kAlertToolStopped;
-  EXPECT_NE(sms_alert_text(facts).find("stopped ScreenConnect on Grandma"), std::string::npos);
+  const std::string text = sms_alert_text(facts);
+  EXPECT_NE(text.find("stopped ScreenConnect on Grandma"), std::string::npos) << text;
+  EXPECT_NE(text.find("call Great-grandmother Margaret now."), std::string::npos)
+      << text; // whole words
 }
 
 TEST(SmsNumbers, OnlyUkMobilesHaveAnInternationalForm) {
