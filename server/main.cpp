@@ -49,6 +49,9 @@ int serve(const CommandLine& command) {
   options.trust_proxy = command.trust_proxy;
   options.threads = command.threads;
   options.smtp_url = command.smtp_url;
+  options.sms.sendsms_url = command.sms_url;
+  options.sms.from = command.sms_from;
+  options.sms.report_base = command.sms_reports;
   std::string error;
   HttpsService* service = https_service_start(options, &error);
   if (!service) {

@@ -8,6 +8,8 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb imagemagick xdotool
   openssl libssl-dev libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev sqlite3 publicsuffix
   iproute2 util-linux procps python3 postgresql libpq-dev haproxy libcurl4-openssl-dev
+  fortunes
+  kannel kannel-extras
 )
 # The web layer's browser journey (scripts/test web) needs these too.
 WEB_PACKAGES=(chromium python3-aiosmtpd nodejs sqlite3)

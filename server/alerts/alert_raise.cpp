@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "alerts/text_sender.h"
 #include "store/store_family.h"
 
 int raise_alert(ServiceContext* context, ServiceStore* store, int64_t account_id,
@@ -23,8 +24,10 @@ int raise_alert(ServiceContext* context, ServiceStore* store, int64_t account_id
   for (const std::string& recipient : recipients) {
     if (!store_queue_alert(store, account_id, recipient, text, facts.at)) return 0;
   }
+  if (!queue_alert_texts(context, store, account_id, recipients, facts)) return 0;
   if (!transaction.commit()) return 0;
   alert_wake_notify(&context->alerts);
+  text_sender_wake(context);
   if (queued) *queued = true;
   return 1;
 }

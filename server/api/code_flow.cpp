@@ -4,6 +4,7 @@
 #include "api/api_actions.h"
 #include "base/identifier.h"
 #include "alerts/pin_outbox.h"
+#include "alerts/text_sender.h"
 #include "base/secure_random.h"
 
 namespace {
@@ -88,7 +89,9 @@ CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::st
   result.challenge.purpose = purpose;
   if (!store_add_challenge(store, result.challenge, code)) return refused(500, STORE_FAILURE_TEXT);
   if (!deliver_sign_in_code(data_file(*context, "outbox.txt"), recipient, code, result.challenge.id,
-                            purpose, now))
+                            purpose, now) ||
+      !queue_code_text(context, store, account_id, recipient, code, purpose,
+                       result.challenge.expires_at, now))
     return refused(500, "The code could not be sent just now. Please try again.");
   return result;
 }

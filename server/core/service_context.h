@@ -24,8 +24,10 @@ struct ServiceContext {
   std::string data_dir;
   int free_checks_per_day = kDefaultFreeChecksPerDay;
   ServiceMetrics metrics;
-  AlertWake alerts;  // woken when a request queues an alert
-  CheckTally checks; // verdicts waiting to be written together
+  AlertWake alerts;      // woken when a request queues an alert
+  bool texts_on = false; // mobiles get texts through the SMS gateway (serve --sms)
+  AlertWake texts;       // woken when a request queues a text
+  CheckTally checks;     // verdicts waiting to be written together
 };
 
 // Creates the data folder if needed, reads or makes the secret key and opens the database.

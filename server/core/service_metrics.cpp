@@ -37,6 +37,11 @@ void append_counters(std::string* out, const char* name, const char* help, const
 
 } // namespace
 
+void metrics_note_text(ServiceMetrics* metrics, const std::string& outcome) {
+  std::lock_guard<std::mutex> hold(metrics->lock);
+  ++metrics->texts[outcome];
+}
+
 std::string metrics_text(ServiceMetrics* metrics) {
   std::lock_guard<std::mutex> hold(metrics->lock);
   std::string out;
@@ -66,5 +71,13 @@ std::string metrics_text(ServiceMetrics* metrics) {
                   metrics->verdicts);
   append_counters(&out, "olvex_limits_hit_total", "Requests refused by an abuse limit, by limit.",
                   "limit", metrics->limits_hit);
+  std::map<std::string, uint64_t> texts = metrics->texts;
+  texts["sent"] += 0; // each outcome shows, at 0 until it happens
+  texts["delivered"] += 0;
+  texts["failed"] += 0;
+  append_counters(&out, "olvex_texts_total",
+                  "Texts to mobiles: taken by the SMS gateway (sent), and reported delivered or "
+                  "failed.",
+                  "outcome", texts);
   return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Counts for GET /metrics, in the Prometheus text format: requests by action and status, how
-// long they took, verdicts by kind and refusals by limit. Counted per instance, in memory.
+// long they took, verdicts by kind and refusals by limit, texts by outcome. Counted per instance,
+// in memory.
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -19,11 +20,14 @@ struct ServiceMetrics {
   double latency_sum = 0;
   std::map<std::string, uint64_t> verdicts;
   std::map<std::string, uint64_t> limits_hit;
+  std::map<std::string, uint64_t> texts; // "sent", "delivered", "failed"
 };
 
 void metrics_note_request(ServiceMetrics* metrics, const std::string& action, int status,
                           double seconds);
 void metrics_note_verdict(ServiceMetrics* metrics, const std::string& verdict);
 void metrics_note_limit(ServiceMetrics* metrics, const std::string& limit);
+// A text the gateway took ("sent"), or a delivery report that said "delivered" or "failed".
+void metrics_note_text(ServiceMetrics* metrics, const std::string& outcome);
 
 std::string metrics_text(ServiceMetrics* metrics);

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "alerts/sms_gateway.h"
 #include "judge/public_suffix.h"
 
 namespace {
@@ -38,7 +39,8 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
                        word == "--key" || word == "--data" || word == "--suffix-list" ||
                        word == "--entitled" || word == "--free-checks-per-day" ||
                        word == "--database" || word == "--secret-key-file" || word == "--threads" ||
-                       word == "--db-connections" || word == "--smtp";
+                       word == "--db-connections" || word == "--smtp" || word == "--sms" ||
+                       word == "--sms-from" || word == "--sms-reports";
     if (!takes_value) {
       if (word.size() > 1 && word[0] == '-' && word[1] == '-')
         return fail(error, "Unknown option " + word + ".");
@@ -58,6 +60,18 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
       if (value.compare(0, 7, "smtp://") != 0 && value.compare(0, 8, "smtps://") != 0)
         return fail(error, "--smtp must be an address such as smtp://127.0.0.1:25.");
       out->smtp_url = value;
+    }
+    if (word == "--sms" && !valid_sendsms_url(value, error)) return 0;
+    if (word == "--sms") out->sms_url = value;
+    if (word == "--sms-from" && !valid_sms_from(value))
+      return fail(error, "--sms-from must be 1 to 11 letters, digits or blanks, such as Olvex.");
+    if (word == "--sms-from") out->sms_from = value;
+    if (word == "--sms-reports") {
+      if (value.compare(0, 8, "https://") != 0 || value.back() == '/' ||
+          value.find_first_of("?# ") != std::string::npos)
+        return fail(error, "--sms-reports must be this service's address as the gateway reaches "
+                           "it, such as https://127.0.0.1:443.");
+      out->sms_reports = value;
     }
     if (word == "--threads" && !parse_number(value, 4, 4096, &out->threads))
       return fail(error, "--threads must be a number from 4 to 4096.");
@@ -99,6 +113,8 @@ int parse_command_line(const std::vector<std::string>& args, CommandLine* out, s
     if (!out->values.empty()) return fail(error, "serve takes no other words: " + out->values[0]);
     if (out->request_log_secrets && !out->request_log)
       return fail(error, "--request-log-secrets needs --request-log.");
+    if (out->sms_url.empty() && (out->sms_from != kDefaultSmsFrom || !out->sms_reports.empty()))
+      return fail(error, "--sms-from and --sms-reports need --sms.");
     if (out->suffix_file.empty()) out->suffix_file = PUBLIC_SUFFIX_DEFAULT_FILE;
     return 1;
   }
@@ -121,6 +137,8 @@ const char* usage_text() {
          "      [--free-checks-per-day N] [--threads N] [--db-connections N] [--trust-proxy]\n"
          "      [--request-log [--request-log-secrets]] [--test-endpoints] [--smtp "
          "smtp://HOST:PORT]\n"
+         "      [--sms http://HOST:13013/cgi-bin/sendsms?username=U&password=P\n"
+         "       [--sms-from NAME] [--sms-reports https://HOST:PORT]]\n"
          "  olvex-service set-guardian-pin --data DIR IDENTIFIER 1234\n"
          "  olvex-service set-plan --data DIR IDENTIFIER \"Family plan\" --entitled 1\n"
          "  olvex-service set-name --data DIR IDENTIFIER \"Jane Smith\"\n"

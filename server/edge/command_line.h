@@ -1,6 +1,7 @@
 #pragma once
 // The service's command line (usage_text() spells it out):
-//   serve --address A --port P --cert FILE --key FILE --data DIR [--smtp URL] [options]
+//   serve --address A --port P --cert FILE --key FILE --data DIR [--smtp URL] [--sms URL]
+//         [options]
 //   set-guardian-pin --data DIR IDENTIFIER PIN
 //   set-plan --data DIR IDENTIFIER PLAN --entitled 0|1
 //   set-name --data DIR IDENTIFIER NAME
@@ -41,6 +42,9 @@ struct CommandLine {
   bool trust_proxy = false;         // the client's address from X-Forwarded-For
   int threads = kDefaultThreads;
   std::string smtp_url; // smtp://host:port: alerts also go by email
+  std::string sms_url;  // the SMS gateway's sendsms URL: mobiles get texts
+  std::string sms_from = "Olvex";
+  std::string sms_reports; // https://host:port the gateway sends delivery reports to
   int db_connections = kDefaultDbConnections;
   int entitled = -1;
   std::vector<std::string> values; // the words that are not options

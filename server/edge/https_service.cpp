@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <mutex>
@@ -20,6 +21,7 @@
 #include "core/service_context.h"
 #include "base/service_hosts.h"
 #include "alerts/smtp_mail.h"
+#include "alerts/text_sender.h"
 #include "web/web_routes.h"
 
 #define API_PATH "/callwarden_api.php"
@@ -37,6 +39,7 @@ struct HttpsService {
   std::condition_variable housekeeping_wake;
   bool stopping = false;
   std::thread alert_sender;
+  std::thread text_sender;
 };
 
 namespace {
@@ -88,6 +91,11 @@ std::string client_of(HttpsService* service, const httplib::Request& req) {
   return client_address(req.remote_addr, forwarded, service->options.trust_proxy);
 }
 
+// A delivery report's path holds the text's report id, which is all it takes to send one.
+std::string logged_path(const httplib::Request& req, const char* action) {
+  return std::strcmp(action, "text_report") == 0 ? "/texts/report/***" : req.path.substr(0, 64);
+}
+
 // One line per request on stderr, for the operator: what was asked and how it went, never a
 // token, a PIN, an identifier or a message.
 void note_request(HttpsService* service, const httplib::Request& req, const char* action,
@@ -98,7 +106,7 @@ void note_request(HttpsService* service, const httplib::Request& req, const char
   std::snprintf(ms, sizeof(ms), "%.3f", seconds * 1000);
   std::string line = "{\"time\":" + json_quote_bytes(utc_timestamp(std::time(nullptr))) +
                      ",\"method\":" + json_quote_bytes(req.method.substr(0, 16)) +
-                     ",\"path\":" + json_quote_bytes(req.path.substr(0, 64)) +
+                     ",\"path\":" + json_quote_bytes(logged_path(req, action)) +
                      ",\"action\":" + json_quote_bytes(action) +
                      ",\"status\":" + std::to_string(status) + ",\"ms\":" + ms +
                      ",\"client\":" + json_quote_bytes(client_of(service, req)) + "}\n";
@@ -149,6 +157,27 @@ void on_health(HttpsService* service, const httplib::Request& req, httplib::Resp
 
 void on_metrics(HttpsService* service, const httplib::Request&, httplib::Response& res) {
   res.set_content(metrics_text(&service->context.metrics), "text/plain; version=0.0.4");
+}
+
+// The SMS gateway's delivery report for one text; the id in the path is the text's own
+// unguessable report id, so this address tells nothing and changes nothing else.
+void on_text_report(HttpsService* service, const httplib::Request& req, httplib::Response& res) {
+  Clock::time_point started = Clock::now();
+  int status = 500;
+  {
+    StoreLease lease(service->context.store);
+    if (lease.get())
+      status = record_text_report(&service->context, lease.get(), req.matches[1].str(),
+                                  req.get_param_value("status"),
+                                  static_cast<int64_t>(std::time(nullptr)));
+  }
+  if (status == 200) {
+    send_answer(res, ok_answer(200, nlohmann::ordered_json::object()));
+  } else {
+    send_answer(res, error_answer(status, status == 404 ? "There is nothing at this address."
+                                                        : "The report could not be kept."));
+  }
+  note_request(service, req, "text_report", res.status, started);
 }
 
 void on_web_request(HttpsService* service, const httplib::Request& req, httplib::Response& res) {
@@ -253,6 +282,10 @@ void add_routes(HttpsService* service) {
   server.Get("/metrics", [service](const httplib::Request& req, httplib::Response& res) {
     on_metrics(service, req, res);
   });
+  server.Get("/texts/report/([0-9a-f]{32})",
+             [service](const httplib::Request& req, httplib::Response& res) {
+               on_text_report(service, req, res);
+             });
   httplib::Server::HandlerWithResponse error_handler = [service](const httplib::Request& req,
                                                                  httplib::Response& res) {
     return on_error(service, req, res);
@@ -348,6 +381,20 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
   service->alert_sender = std::thread([started, delivery] {
     alert_sender_loop(started->context.store, &started->context.alerts, delivery);
   });
+  if (!options.sms.sendsms_url.empty()) {
+    SmsGateway gateway = options.sms;
+    if (gateway.report_base.empty()) {
+      const bool any = options.address == "0.0.0.0" || options.address == "::";
+      std::string host = any ? std::string("127.0.0.1") : options.address;
+      if (host.find(':') != std::string::npos) host = "[" + host + "]";
+      gateway.report_base = "https://" + host + ":" + std::to_string(service->port);
+    }
+    service->context.texts_on = true;
+    service->text_sender = std::thread([started, gateway] {
+      text_sender_loop(started->context.store, &started->context.texts, gateway,
+                       &started->context.metrics);
+    });
+  }
   return service.release();
 }
 
@@ -379,6 +426,8 @@ void https_service_free(HttpsService* service) {
   if (service->housekeeper.joinable()) service->housekeeper.join();
   alert_wake_stop(&service->context.alerts);
   if (service->alert_sender.joinable()) service->alert_sender.join();
+  alert_wake_stop(&service->context.texts);
+  if (service->text_sender.joinable()) service->text_sender.join();
   service->server.reset();
   service_context_close(&service->context);
   delete service;

@@ -1,10 +1,13 @@
 #pragma once
 // The HTTPS server. On the API host (or a bare address): POST /callwarden_api.php, GET /healthz
 // and /metrics, and with test endpoints switched on, /test/next_answer, /test/reset and
-// /test/health. On the web host: the pages (web_routes.h). Any other host: 404. Beside the
-// request threads, one thread delivers the alerts (alert_sender.h).
+// /test/health, and GET /texts/report/ID for the SMS gateway's delivery reports. On the web
+// host: the pages (web_routes.h). Any other host: 404. Beside the request threads, one thread
+// delivers the alerts (alert_sender.h) and, with an SMS gateway, one sends texts
+// (text_sender.h).
 #include <string>
 
+#include "alerts/sms_gateway.h"
 #include "core/service_context.h"
 
 struct ServeOptions {
@@ -20,6 +23,9 @@ struct ServeOptions {
   bool trust_proxy;         // the client's address from X-Forwarded-For
   int threads;              // request threads; a kept-alive connection holds one
   std::string smtp_url;     // smtp://host:port for alerts by email; empty: outbox only
+  // Texts to mobiles: an empty sendsms URL leaves them to the outbox. An empty report base is
+  // https://<address>:<port> (127.0.0.1 for an address that means any).
+  SmsGateway sms;
 };
 
 struct HttpsService;

@@ -5,5 +5,10 @@
 
 #include "judge/rule_book.h"
 
-// One entry per family of family_rule_table, 0 where it does not fire.
-std::vector<int> family_weights(const RuleBook& book, const MessageScan& scan);
+struct FamilyMatch {
+  int weight;      // 0 where the family does not fire
+  uint32_t groups; // the groups found in its best window (bit i is group i)
+};
+
+// One entry per family of family_rule_table.
+std::vector<FamilyMatch> family_matches(const RuleBook& book, const MessageScan& scan);

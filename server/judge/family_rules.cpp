@@ -38,12 +38,22 @@ const FamilyRule* const* family_rule_table(size_t* count) {
 }
 
 int family_weight(const FamilyRule& rule, uint32_t groups_found) {
+  return family_weight_in_voice(rule, groups_found, groups_found, 0);
+}
+
+int family_weight_in_voice(const FamilyRule& rule, uint32_t groups_found, uint32_t addressed,
+                           uint32_t first_person) {
   if ((groups_found & rule.required_all) != rule.required_all) return 0;
   if (rule.required_any && !(groups_found & rule.required_any)) return 0;
   if (bits_set(groups_found) < rule.min_groups) return 0;
-  int weight = 0;
+  if (!(groups_found & addressed)) return 0;
+  int quarters = 0;
   for (size_t i = 0; i < rule.group_count; ++i) {
-    if (groups_found & (1u << i)) weight += rule.groups[i].weight;
+    const uint32_t bit = 1u << i;
+    if (!(groups_found & bit)) continue;
+    int share = (addressed & bit) ? 4 : (first_person & bit) ? 1 : 0;
+    quarters += rule.groups[i].weight * share;
   }
+  int weight = quarters / 4;
   return weight < rule.cap ? weight : rule.cap;
 }

@@ -1,5 +1,6 @@
 #include "judge/link_extract.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -82,9 +83,10 @@ bool bare_domain_plausible(const MessageLink& link, const std::string& token,
                            const PublicSuffixList& psl) {
   if (link.host.find('.') == std::string::npos) return false;
   if (host_is_ip_literal(link.host)) {
-    // A bare dotted number is usually a price or a version; with a path or
-    // a port it is an address.
-    return token.find_first_of("/:") != std::string::npos;
+    // A bare dotted number is usually a price, a version or a ratio
+    // ("98.17:1"); a dotted quad with a path or a port is an address.
+    return std::count(link.host.begin(), link.host.end(), '.') == 3 &&
+           token.find_first_of("/:") != std::string::npos;
   }
   std::string top = last_label(link.host);
   if (top.size() < 2) return false;

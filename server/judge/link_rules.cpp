@@ -117,7 +117,7 @@ void judge_link_itself(const MessageLink& link, const PublicSuffixList& psl,
   }
 }
 
-// A message that names a brand but links somewhere that brand does not own.
+// A message that speaks as a brand but links somewhere that brand does not own.
 void judge_claimed_brand(const std::vector<MessageLink>& links, const std::vector<bool>& named,
                          const PublicSuffixList& psl, std::vector<RuleHit>* hits) {
   size_t count = 0;
@@ -139,11 +139,12 @@ void judge_claimed_brand(const std::vector<MessageLink>& links, const std::vecto
 
 } // namespace
 
-void collect_link_hits(const std::vector<MessageLink>& links, const std::vector<bool>& brands_named,
-                       const PublicSuffixList& psl, std::vector<RuleHit>* hits) {
+void collect_link_hits(const std::vector<MessageLink>& links,
+                       const std::vector<bool>& brands_claimed, const PublicSuffixList& psl,
+                       std::vector<RuleHit>* hits) {
   for (const MessageLink& link : links)
     judge_link_itself(link, psl, hits);
-  judge_claimed_brand(links, brands_named, psl, hits);
+  judge_claimed_brand(links, brands_claimed, psl, hits);
 }
 
 bool has_unknown_link(const std::vector<MessageLink>& links) {

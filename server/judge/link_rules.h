@@ -8,10 +8,12 @@
 #include "judge/public_suffix.h"
 #include "judge/rule_hit.h"
 
-// `brands_named` says, per brand of brand_table, whether the message (with
-// its links blanked out) names it. Each rule is added at most once.
-void collect_link_hits(const std::vector<MessageLink>& links, const std::vector<bool>& brands_named,
-                       const PublicSuffixList& psl, std::vector<RuleHit>* hits);
+// `brands_claimed` says, per brand of brand_table, whether the message (with
+// its links blanked out) speaks as it (brand_claims.h). Each rule is added at
+// most once.
+void collect_link_hits(const std::vector<MessageLink>& links,
+                       const std::vector<bool>& brands_claimed, const PublicSuffixList& psl,
+                       std::vector<RuleHit>* hits);
 
 // True when a link goes to a site that none of the known brands owns.
 bool has_unknown_link(const std::vector<MessageLink>& links);

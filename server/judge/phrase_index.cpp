@@ -105,10 +105,12 @@ bool on_word_boundaries(const std::string& text, const std::string& phrase, size
   if (is_ascii_word_byte(static_cast<unsigned char>(phrase.front())) && start > 0 &&
       is_word_byte(static_cast<unsigned char>(text[start - 1])))
     return false;
-  if (is_ascii_word_byte(static_cast<unsigned char>(phrase.back())) && end < text.size() &&
-      is_word_byte(static_cast<unsigned char>(text[end])))
-    return false;
-  return true;
+  if (!is_ascii_word_byte(static_cast<unsigned char>(phrase.back())) || end >= text.size())
+    return true;
+  if (is_word_byte(static_cast<unsigned char>(text[end]))) return false;
+  // A contraction goes on with the word: "you won" is not in "you won't".
+  return !(text[end] == '\'' && end + 1 < text.size() &&
+           is_ascii_word_byte(static_cast<unsigned char>(text[end + 1])));
 }
 
 } // namespace

@@ -75,8 +75,13 @@ RuleBook build_rule_book() {
             GroupRef{static_cast<uint16_t>(f), static_cast<uint16_t>(g)});
     }
   }
-  for (size_t b = 0; b < brands; ++b)
+  book.brand_of_cue.assign(book.cue_count, -1);
+  for (size_t b = 0; b < brands; ++b) {
     book.brand_mentions.push_back(compile(book, brand[b].mentions));
+    for (uint32_t cue : book.brand_mentions.back().cues) {
+      if (book.brand_of_cue[cue] < 0) book.brand_of_cue[cue] = static_cast<int16_t>(b);
+    }
+  }
   book.scam_naming = compile(book, scam_naming_phrases());
   book.scam_talk = compile(book, scam_talk_phrases());
   return book;
@@ -91,7 +96,8 @@ const RuleBook& rule_book() {
 
 MessageScan scan_message(const RuleBook& book, const std::string& words) {
   MessageScan scan;
-  TextContext context = read_text_context(words);
+  scan.context = read_text_context(words);
+  const TextContext& context = scan.context;
   std::vector<PhraseMatch> matches;
   phrase_index_scan(book.index, words, &matches);
   std::vector<NumberCueMark> marks;
@@ -99,23 +105,26 @@ MessageScan scan_message(const RuleBook& book, const std::string& words) {
 
   scan.seen.reserve(matches.size() + marks.size());
   for (const PhraseMatch& m : matches)
-    scan.seen.push_back(
-        CueSeen{m.phrase, m.start, negated_at(context, m.start), quoted_at(context, m.start)});
+    scan.seen.push_back(CueSeen{m.phrase, m.start, negated_at(context, m.start),
+                                quoted_at(context, m.start), voice_at(context, m.start)});
   const uint32_t first_number_cue = static_cast<uint32_t>(book.index.phrases.size());
   for (const NumberCueMark& m : marks)
     scan.seen.push_back(CueSeen{first_number_cue + m.cue, m.start, negated_at(context, m.start),
-                                quoted_at(context, m.start)});
+                                quoted_at(context, m.start), voice_at(context, m.start)});
   std::stable_sort(scan.seen.begin(), scan.seen.end(),
                    [](const CueSeen& a, const CueSeen& b) { return a.start < b.start; });
 
   scan.anywhere.assign(book.cue_count, 0);
   scan.unquoted.assign(book.cue_count, 0);
   scan.plain.assign(book.cue_count, 0);
+  scan.spoken.assign(book.cue_count, 0);
   for (const CueSeen& seen : scan.seen) {
     scan.anywhere[seen.cue] = 1;
     if (seen.quoted) continue;
     scan.unquoted[seen.cue] = 1;
-    if (!seen.negated) scan.plain[seen.cue] = 1;
+    if (seen.negated) continue;
+    scan.plain[seen.cue] = 1;
+    if (seen.voice != kNarrative) scan.spoken[seen.cue] = 1;
   }
   return scan;
 }
@@ -128,13 +137,9 @@ bool list_seen(const MessageScan& scan, const CueList& list, bool honour_negatio
   return false;
 }
 
-std::vector<bool> brands_named(const RuleBook& book, const MessageScan& scan) {
-  std::vector<bool> named;
-  for (const CueList& mentions : book.brand_mentions) {
-    bool found = false;
-    for (uint32_t cue : mentions.cues)
-      found = found || scan.anywhere[cue];
-    named.push_back(found);
+bool list_spoken(const MessageScan& scan, const CueList& list) {
+  for (uint32_t cue : list.cues) {
+    if (scan.spoken[cue]) return true;
   }
-  return named;
+  return false;
 }

@@ -8,6 +8,7 @@
 #include "judge/family_rules.h"
 #include "judge/phrase_index.h"
 #include "judge/phrase_rules.h"
+#include "judge/text_context.h"
 
 // One cue found in a message: a phrase or a number cue.
 struct CueSeen {
@@ -15,6 +16,7 @@ struct CueSeen {
   uint32_t start;
   bool negated;
   bool quoted;
+  uint8_t voice; // SentenceVoice of its sentence
 };
 
 struct CueList {
@@ -33,6 +35,7 @@ struct RuleBook {
   std::vector<CueList> phrase_with_of; // per phrase rule; empty when it has none
   std::vector<std::vector<GroupRef>> groups_of_cue;
   std::vector<CueList> brand_mentions; // per brand of brand_table
+  std::vector<int16_t> brand_of_cue;   // per cue: the brand it names, or -1
   CueList scam_naming;
   CueList scam_talk;
 };
@@ -45,6 +48,9 @@ struct MessageScan {
   std::vector<uint8_t> anywhere;
   std::vector<uint8_t> unquoted;
   std::vector<uint8_t> plain;
+  // Per cue: found plain in a sentence that speaks to the reader or of the writer.
+  std::vector<uint8_t> spoken;
+  TextContext context; // negation, quotes and voice, per byte
 };
 
 MessageScan scan_message(const RuleBook& book, const std::string& words);
@@ -53,5 +59,5 @@ MessageScan scan_message(const RuleBook& book, const std::string& words);
 // occurrences without a negation before them.
 bool list_seen(const MessageScan& scan, const CueList& list, bool honour_negation);
 
-// Per brand of brand_table: whether the message names it anywhere.
-std::vector<bool> brands_named(const RuleBook& book, const MessageScan& scan);
+// True when one cue of the list was found plain outside third-person narrative.
+bool list_spoken(const MessageScan& scan, const CueList& list);

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 
+#include "judge/brand_claims.h"
 #include "judge/family_match.h"
+#include "judge/family_reasons.h"
 #include "judge/length_fairness.h"
 #include "judge/link_extract.h"
 #include "judge/link_rules.h"
+#include "judge/number_cues.h"
 #include "judge/rule_book.h"
 #include "judge/scam_talk.h"
 #include "judge/text_scan.h"
@@ -66,6 +69,8 @@ void collect_phrase_hits(const RuleBook& book, const MessageScan& scan, bool unk
     if (rule.with_any_of && !list_seen(scan, book.phrase_with_of[i], rule.honour_negation))
       continue;
     int weight = softened(length_fair_weight(rule.weight, scale.message_bytes), scale.scam_talk);
+    // Told of in the third person only, a rule's wording counts half.
+    if (!list_spoken(scan, book.phrase_any_of[i])) weight /= 2;
     if (weight > 0) hits->push_back(RuleHit{rule.id, weight, rule.reason, rule.advice});
   }
 }
@@ -76,16 +81,18 @@ void collect_family_hits(const RuleBook& book, const MessageScan& scan, const Wo
                          std::vector<RuleHit>* hits, std::vector<RuleHit>* unsoftened) {
   size_t count = 0;
   const FamilyRule* const* families = family_rule_table(&count);
-  std::vector<int> weights = family_weights(book, scan);
+  std::vector<FamilyMatch> matches = family_matches(book, scan);
+  const bool has_phone = scan.unquoted[book.index.phrases.size() + kCuePhone] != 0;
   for (size_t f = 0; f < count; ++f) {
     const FamilyRule& family = *families[f];
-    if (weights[f] == 0) continue;
+    if (matches[f].weight == 0) continue;
+    const char* reason = family_reason(family, matches[f].groups, has_phone);
     if (family.speaks_of_scams && scale.scam_talk < kScamTalkMostly) {
-      unsoftened->push_back(RuleHit{family.id, weights[f], family.reason, family.advice});
+      unsoftened->push_back(RuleHit{family.id, matches[f].weight, reason, family.advice});
       continue;
     }
-    int weight = softened(weights[f], scale.scam_talk);
-    if (weight > 0) hits->push_back(RuleHit{family.id, weight, family.reason, family.advice});
+    int weight = softened(matches[f].weight, scale.scam_talk);
+    if (weight > 0) hits->push_back(RuleHit{family.id, weight, reason, family.advice});
   }
 }
 
@@ -110,7 +117,7 @@ ScamAssessment assess_message(const std::string& message, const PublicSuffixList
   std::vector<RuleHit> unsoftened;
   collect_phrase_hits(book, scan, has_unknown_link(links), scale, &wording);
   collect_family_hits(book, scan, scale, &wording, &unsoftened);
-  collect_link_hits(links, brands_named(book, scan), psl, &unsoftened);
+  collect_link_hits(links, brands_claimed(book, scan, words), psl, &unsoftened);
   int total =
       std::min(total_weight(wording), wording_ceiling(scale.scam_talk)) + total_weight(unsoftened);
   result.score = std::min(total, 100);

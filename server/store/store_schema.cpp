@@ -120,16 +120,36 @@ const char* const kVersion3 =
 const char* const kVersion3After = "CREATE UNIQUE INDEX device_tokens_by_link ON "
                                    "device_tokens(link_id);";
 
+// Texts to UK mobiles through the SMS gateway, and what its delivery reports said.
+const char* const kVersion4 = "CREATE TABLE text_queue ("
+                              " id {id},"
+                              " account_id BIGINT NOT NULL REFERENCES accounts(id),"
+                              " number TEXT NOT NULL,"
+                              " body TEXT NOT NULL,"
+                              " kind TEXT NOT NULL,"
+                              " report_id TEXT NOT NULL UNIQUE,"
+                              " expires_at BIGINT NOT NULL DEFAULT 0,"
+                              " created_at BIGINT NOT NULL,"
+                              " state TEXT NOT NULL DEFAULT 'waiting',"
+                              " tries INTEGER NOT NULL DEFAULT 0,"
+                              " next_try_at BIGINT NOT NULL,"
+                              " claimed_until BIGINT NOT NULL DEFAULT 0,"
+                              " sent_at BIGINT NOT NULL DEFAULT 0,"
+                              " report TEXT NOT NULL DEFAULT '',"
+                              " report_at BIGINT NOT NULL DEFAULT 0);"
+                              "CREATE INDEX text_queue_due ON text_queue(state, next_try_at);"
+                              "CREATE INDEX text_queue_by_account ON text_queue(account_id, kind);";
+
 // Each computer's protection as it last reported it, when a pause alert last went out, the
 // Guardian lock, and the code a family page session asked for to turn a lock off.
-const char* const kVersion4 =
+const char* const kVersion5 =
     "ALTER TABLE device_tokens ADD COLUMN protection_state TEXT NOT NULL DEFAULT '';"
     "ALTER TABLE device_tokens ADD COLUMN protection_at BIGINT NOT NULL DEFAULT 0;"
     "ALTER TABLE device_tokens ADD COLUMN pause_alerted_at BIGINT NOT NULL DEFAULT 0;"
     "ALTER TABLE device_tokens ADD COLUMN guardian_lock INTEGER NOT NULL DEFAULT 0;"
     "ALTER TABLE web_sessions ADD COLUMN lock_challenge_id TEXT NOT NULL DEFAULT '';";
 
-const int kLatestVersion = 4;
+const int kLatestVersion = 5;
 
 std::string dialect_text(const ServiceStore* store, const char* text) {
   std::string out = text;
@@ -237,7 +257,8 @@ int give_links_ids(ServiceStore* store) {
 
 int migrate_to(ServiceStore* store, int version) {
   if (version == 1) return store->sql->run_script(dialect_text(store, kVersion1));
-  if (version == 4) return store->sql->run_script(kVersion4);
+  if (version == 4) return store->sql->run_script(dialect_text(store, kVersion4));
+  if (version == 5) return store->sql->run_script(kVersion5);
   if (version == 3)
     return store->sql->run_script(dialect_text(store, kVersion3)) && give_links_ids(store) &&
            store->sql->run_script(kVersion3After);
@@ -309,6 +330,11 @@ int store_forget_old(ServiceStore* store, int64_t now) {
          store->sql->run("DELETE FROM alert_slots WHERE until_at < $1", {sql_number(now)}, &rows) &&
          store->sql->run("DELETE FROM alert_queue WHERE state <> 'waiting' AND created_at < $1",
                          {sql_number(now - 7 * kDay)}, &rows) &&
+         // A code's text is done with in a day; an alert's is kept for the family page's "last
+         // alert delivered" as long as what happened is.
+         store->sql->run("DELETE FROM text_queue WHERE state <> 'waiting' AND created_at < $1 AND "
+                         "(kind = 'code' OR created_at < $2)",
+                         {sql_number(now - kDay), sql_number(now - 90 * kDay)}, &rows) &&
          store->sql->run("DELETE FROM account_events WHERE at < $1", {sql_number(now - 90 * kDay)},
                          &rows);
 }

@@ -41,7 +41,8 @@ WebAnswer show_family(WebCall* call, int status, FamilyView view) {
   if (!store_list_devices(store, id, &view.devices) ||
       !store_recent_events(store, id, view.now - kHistorySeconds, 20, &view.events) ||
       !store_verdict_counts(store, id, view.now - kHistorySeconds, &view.verdicts) ||
-      !store_list_contacts(store, id, &view.contacts))
+      !store_list_contacts(store, id, &view.contacts) ||
+      !store_last_alert_texts(store, id, &view.alert_texts))
     return message_answer(500, "Something went wrong",
                           "The family page could not be read just now. Please try again in a "
                           "moment.");

@@ -6,6 +6,7 @@
 #include "web/web_escape.h"
 #include "web/web_frame.h"
 #include "web/web_protection_section.h"
+#include "web/web_text_status.h"
 
 namespace {
 
@@ -122,11 +123,19 @@ std::string pin_section(const FamilyView& view, const std::string& csrf) {
   return html + button("Save the PIN") + "</form>\n";
 }
 
-std::string contact_item(const AlertContact& contact, const std::string& csrf) {
+// The last alert texted to a mobile, as its own line of the list's card.
+std::string text_status_html(const FamilyView& view, const std::string& identifier) {
+  const std::string line = text_status_line(view.alert_texts, identifier);
+  return line.empty() ? std::string() : "<p class=\"text-status\">" + html_text(line) + "</p>\n";
+}
+
+std::string contact_item(const FamilyView& view, const AlertContact& contact,
+                         const std::string& csrf) {
   const std::string id = std::to_string(contact.id);
   std::string html =
       "<li class=\"card\"><p><strong>" + html_text(contact.identifier) +
-      "</strong>: " + (contact.confirmed ? "gets alerts" : "waiting for their code") + "</p>\n";
+      "</strong>: " + (contact.confirmed ? "gets alerts" : "waiting for their code") + "</p>\n" +
+      text_status_html(view, contact.identifier);
   if (!contact.confirmed) {
     html += form_open("/family/contacts/confirm", csrf) + hidden_field("contact", id) +
             text_field("code-" + id, "The code sent to " + contact.identifier, std::string(),
@@ -147,9 +156,10 @@ std::string alerts_section(const FamilyView& view, const std::string& csrf) {
   const std::string problem = problem_in(view, kSectionAlerts);
   if (!problem.empty()) html += notice_html("problem", problem);
   html += "<ul class=\"plain\"><li class=\"card\"><p><strong>" +
-          html_text(view.account.identifier) + "</strong>: you, always</p></li>\n";
+          html_text(view.account.identifier) + "</strong>: you, always</p>\n" +
+          text_status_html(view, view.account.identifier) + "</li>\n";
   for (const AlertContact& contact : view.contacts)
-    html += contact_item(contact, csrf);
+    html += contact_item(view, contact, csrf);
   html += "</ul>\n";
   if (static_cast<int>(view.contacts.size()) < kMaxAlertContacts) {
     html += "<h3>Add someone</h3>\n<p>You can add up to 4 more people. We send them a code; "

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/store_family.h"
+#include "store/store_texts.h"
 #include "web/web_request.h"
 
 // Where a problem is shown, beside the form it is about.
@@ -18,7 +19,8 @@ struct FamilyView {
   std::vector<AccountEvent> events; // newest first
   std::map<std::string, int> verdicts;
   std::vector<AlertContact> contacts;
-  bool pin_code_sent = false;  // a code for a PIN change is waiting to be typed
+  std::map<std::string, TextStatus> alert_texts; // the last alert texted, by international number
+  bool pin_code_sent = false;                    // a code for a PIN change is waiting to be typed
   bool lock_code_sent = false; // a code to take a Guardian lock off is waiting to be typed
   std::string done;            // plain text: what the last form did
   FamilySection problem_section = kSectionNone;

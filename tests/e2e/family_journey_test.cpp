@@ -147,6 +147,18 @@ TEST_F(FamilyJourney, linked_program_alerts_the_family_and_takes_the_pin_set_on_
     }
     EXPECT_TRUE(mailed) << "no email at the SMTP receiver within 5 s";
   }
+  // The contact with a mobile gets it by text, through the SMS gateway's fake SMSC.
+  const std::string texts_log = environment("CALLWARDEN_JOURNEY_TEXTS");
+  const std::string mobile = environment("CALLWARDEN_JOURNEY_MOBILE");
+  if (!texts_log.empty() && !mobile.empty()) {
+    const std::string texted_alert = "<Olvex " + mobile + " text Callwarden stopped AnyDesk on ";
+    bool texted = false;
+    while (GetTickCount64() - stopped < kAlertWithinMs && !texted) {
+      texted = read_file_bytes(wide(texts_log)).find(texted_alert) != std::string::npos;
+      Sleep(50);
+    }
+    EXPECT_TRUE(texted) << "no text to " << mobile << " at the SMS gateway within 5 s";
+  }
   for (HWND box : message_boxes(app_.pid))
     answer_message_box(box, IDOK);
 

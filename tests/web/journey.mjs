@@ -2,6 +2,7 @@
 // from signing in to unlinking, with the real program under Wine at its middle steps and
 // axe-core on every page it meets. Run inside scripts/with-service (see scripts/test web):
 //   SERVICE_SMTP_LOG      the SMTP receiver's log (with-service starts the receiver)
+//   CALLWARDEN_SERVICE_TEXTS  the fake SMSC's log of texts (with-service starts the gateway)
 //   CALLWARDEN_E2E_EXE    e2e_tests.exe, whose FamilyJourney tests are the program's steps
 //   WEB_SHOTS             where the screenshots go (1280 and 375 px wide)
 // Prints "N passed, N failed" last; exits 1 on any failure.
@@ -19,7 +20,11 @@ const site = `https://www.${domain}`;
 const data = process.env.CALLWARDEN_SERVICE_DATA;
 const shots = process.env.WEB_SHOTS || '';
 const guardian = 'guardian@example.com';
-const contact = 'son@example.com';
+// The second person for alerts has a mobile: codes and alerts reach them by text.
+const contactTyped = '07700 900135';
+const contact = '07700900135';
+const contactNumber = '447700900135';
+const mobileGuardian = '07700900246';
 const pin = '4821';
 let passed = 0;
 let failed = 0;
@@ -42,6 +47,27 @@ function lastCode(identifier) {
   const codes = outboxLines().filter((l) => l.identifier === identifier && l.code);
   return codes.length ? codes[codes.length - 1].code : '';
 }
+
+// The texts the fake SMSC received: { to, text } in order.
+function texts() {
+  const file = process.env.CALLWARDEN_SERVICE_TEXTS;
+  if (!file || !fs.existsSync(file)) return [];
+  return fs.readFileSync(file, 'utf8').split('\n')
+    .map((line) => /Got message \d+: <(\S+) (\d+) text (.*)>$/.exec(line))
+    .filter(Boolean).map((m) => ({ to: m[2], text: m[3] }));
+}
+
+// Waits for a text to `number` beyond the first `seen` of them, holding `words`.
+async function textTo(number, seen, words, seconds = 10) {
+  for (let waited = 0; waited < seconds * 1000; waited += 100) {
+    const found = texts().filter((t) => t.to === number).slice(seen).find((t) => t.text.includes(words));
+    if (found) return found.text;
+    await new Promise((r) => setTimeout(r, 100));
+  }
+  return '';
+}
+
+function textCount(number) { return texts().filter((t) => t.to === number).length; }
 
 function spki(pemFile) {
   const der = new crypto.X509Certificate(fs.readFileSync(pemFile)).publicKey
@@ -108,6 +134,10 @@ function runProgramStep(stepName) {
     CALLWARDEN_JOURNEY_PIN: pin, WINEDEBUG: '-all',
   };
   if (process.env.SERVICE_SMTP_LOG) env.CALLWARDEN_JOURNEY_SMTP_LOG = windowsPath(process.env.SERVICE_SMTP_LOG);
+  if (process.env.CALLWARDEN_SERVICE_TEXTS) {
+    env.CALLWARDEN_JOURNEY_TEXTS = windowsPath(process.env.CALLWARDEN_SERVICE_TEXTS);
+    env.CALLWARDEN_JOURNEY_MOBILE = contactNumber;
+  }
   const run = spawnSync('wine', [process.env.CALLWARDEN_E2E_EXE, '--gtest_filter=FamilyJourney.*'],
     { env, encoding: 'utf8', timeout: 240000 });
   const out = `${run.stdout || ''}${run.stderr || ''}`;
@@ -168,17 +198,21 @@ try {
   await submit(page, 'form[action="/family/pin"] button');
   check('the PIN is saved', (await page.content()).includes('The Guardian PIN is saved'));
 
-  step('adding and confirming a second person for alerts');
-  await page.type('form[action="/family/contacts/add"] input[name=identifier]', contact);
+  step('adding and confirming a second person for alerts, by mobile');
+  const contactTexts = textCount(contactNumber);
+  await page.type('form[action="/family/contacts/add"] input[name=identifier]', contactTyped);
   await submit(page, 'form[action="/family/contacts/add"] button');
+  const contactText = await textTo(contactNumber, contactTexts, 'adds this number');
+  check('the mobile got its code by text', /^\d{6} /.test(contactText), contactText);
   const codeInput = await page.$('form[action="/family/contacts/confirm"] input[name^="code-"]');
-  await codeInput.type(lastCode(contact));
+  await codeInput.type(contactText.slice(0, 6));
   await submit(page, 'form[action="/family/contacts/confirm"] button');
   check('the second person gets alerts', (await page.content()).includes(`${contact}</strong>: gets alerts`));
   await axe(page, 'the family page');
   await fitsPhone(page, 'the family page');
 
   step('the real program under Wine: link, AnyDesk stopped, alert, override by the web PIN');
+  const alertTexts = textCount(contactNumber);
   runProgramStep('link');
   await page.reload();
   const history = await page.$eval('#history', (h) => h.parentElement.textContent);
@@ -186,8 +220,18 @@ try {
   check('the page shows the override', history.includes('The Guardian PIN switched the blocker off'));
   if (process.env.SERVICE_SMTP_LOG) {
     const mail = fs.readFileSync(process.env.SERVICE_SMTP_LOG, 'utf8');
-    check('both people got the alert by email', mail.includes(`To: <${guardian}>`) && mail.includes(`To: <${contact}>`));
+    check('the guardian got the alert by email', mail.includes(`To: <${guardian}>`));
   }
+  const alertText = await textTo(contactNumber, alertTexts, 'Callwarden stopped AnyDesk on ');
+  check('the mobile got the alert by text, in one text', alertText !== '' && alertText.length <= 160, alertText);
+  let delivered = '';
+  for (let i = 0; i < 50 && !delivered.includes('Last alert delivered'); i++) {
+    await page.reload();
+    delivered = await page.$eval('#alerts', (h) => h.parentElement.textContent);
+    if (!delivered.includes('Last alert delivered')) await new Promise((r) => setTimeout(r, 200));
+  }
+  check('the family page says the last alert to the mobile was delivered',
+    delivered.includes('Last alert delivered'), delivered.slice(0, 400));
   const computer = await page.$eval('#computers + section h3', (h) => h.textContent);
   check('the computer is listed under the name it reported', computer !== '' && computer !== 'A computer', computer);
   const nameInput = await page.$('form[action="/family/computers/name"] input[name^="name-"]');
@@ -221,6 +265,23 @@ try {
   await submit(page, 'form[action="/family/computers/unlock"] button');
   content = await page.content();
   check('the code turns the lock off', content.includes('The Guardian lock is off.') && content.includes('The lock is off.'));
+
+  step('signing a guardian in by mobile with the texted code');
+  {
+    const mobileTexts = textCount(`44${mobileGuardian.slice(1)}`);
+    const other = await browser.createBrowserContext();
+    const phone = await other.newPage();
+    await phone.goto(`${site}/family`);
+    await phone.type('#f-identifier', '+44 7700 900246');
+    await submit(phone, 'form button');
+    const text = await textTo(`44${mobileGuardian.slice(1)}`, mobileTexts, 'is your Olvex sign-in code');
+    check('the sign-in code arrives by text', /^\d{6} is your Olvex sign-in code\. It expires in 10 minutes\./.test(text), text);
+    await phone.type('#f-code', text.slice(0, 6));
+    await submit(phone, 'form button');
+    check('the texted code signs the guardian in',
+      (await phone.content()).includes(`Signed in as <strong>${mobileGuardian}</strong>`));
+    await other.close();
+  }
 
   step('unlinking the computer');
   await submit(page, 'form[action="/family/computers/unlink"] button');

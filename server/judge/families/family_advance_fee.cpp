@@ -156,7 +156,7 @@ extern const FamilyRule kAdvanceFeeFamily = {
     sizeof(kGroups) / sizeof(kGroups[0]),
     0,
     (1u << kSum) | (1u << kKin),
-    2,
+    3,
     85,
     false,
     "It offers you a share of a large sum from a stranger (an inheritance, a dormant account or "

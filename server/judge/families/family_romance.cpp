@@ -58,7 +58,7 @@ const char* const kTroubles[] = {"stuck",          "stranded",
                                  "sick",           "conference",
                                  "mission",        nullptr};
 const char* const kMoneys[] = {
-    "send the money",    "send it to",       "send me",        "loan me",
+    "send the money",    "send it to",       "send me money",  "loan me",
     "lend me",           "could you loan",   "can you send",   "please send",
     "please help me",    "help me with",     "need \xC2\xA3",  "need $",
     "pay you back",      "return it",        "repay you",      "refund you",

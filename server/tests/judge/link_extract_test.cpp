@@ -27,6 +27,13 @@ TEST(LinkExtract, IgnoresAbbreviationsPricesTimesAndEmails) {
           .empty());
 }
 
+TEST(LinkExtract, ABareDottedNumberIsAnAddressOnlyAsAQuadWithAPath) {
+  EXPECT_TRUE(hosts_in("the ratio of ant to pickle was 98.17:1, version 2.4.1/3").empty());
+  std::vector<std::string> hosts = hosts_in("Sign in at 81.2.69.160/login today");
+  ASSERT_EQ(hosts.size(), 1u);
+  EXPECT_EQ(hosts[0], "81.2.69.160");
+}
+
 TEST(LinkExtract, TrimsSurroundingPunctuationAndKeepsSpan) {
   std::string message = "Visit (https://www.gov.uk/vehicle-tax).";
   std::vector<MessageLink> links = extract_links(message, test_suffix_list());

@@ -55,7 +55,7 @@ TEST(ScamVerdict, ThresholdsSeparateSafeCautionAndScam) {
 }
 
 TEST(ScamVerdict, EachRuleCountsOnceHoweverOftenItMatches) {
-  ScamAssessment result = judge("urgent urgent urgent URGENT act now immediately");
+  ScamAssessment result = judge("Act now: urgent urgent urgent URGENT, immediately");
   EXPECT_EQ(result.score, 10);
   EXPECT_EQ(result.hits.size(), 1u);
 }
