@@ -46,7 +46,7 @@ int serve(const CommandLine& command) {
   options.free_checks_per_day = command.free_checks_per_day;
   options.request_log = command.request_log;
   options.request_log_secrets = command.request_log_secrets;
-  options.trust_proxy = command.trust_proxy;
+  options.trusted_proxies = command.trusted_proxies;
   options.threads = command.threads;
   options.smtp_url = command.smtp_url;
   std::string error;

@@ -28,7 +28,6 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
     bool* flag = word == "--test-endpoints"        ? &out->test_endpoints
                  : word == "--request-log"         ? &out->request_log
                  : word == "--request-log-secrets" ? &out->request_log_secrets
-                 : word == "--trust-proxy"         ? &out->trust_proxy
                                                    : nullptr;
     if (flag) {
       *flag = true;
@@ -38,13 +37,16 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
                        word == "--key" || word == "--data" || word == "--suffix-list" ||
                        word == "--entitled" || word == "--free-checks-per-day" ||
                        word == "--database" || word == "--secret-key-file" || word == "--threads" ||
-                       word == "--db-connections" || word == "--smtp";
+                       word == "--db-connections" || word == "--smtp" || word == "--trust-proxy";
     if (!takes_value) {
       if (word.size() > 1 && word[0] == '-' && word[1] == '-')
         return fail(error, "Unknown option " + word + ".");
       out->values.push_back(word);
       continue;
     }
+    if (word == "--trust-proxy" && (i + 1 >= args.size() || args[i + 1].compare(0, 2, "--") == 0))
+      return fail(error, "--trust-proxy needs the load balancer's address: --trust-proxy "
+                         "ADDRESS[/BITS][,ADDRESS[/BITS]...], such as 10.0.0.5 or 10.0.0.0/24.");
     if (i + 1 >= args.size()) return fail(error, "The option " + word + " needs a value.");
     const std::string& value = args[++i];
     if (word == "--address") out->address = value;
@@ -54,6 +56,10 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
     if (word == "--suffix-list") out->suffix_file = value;
     if (word == "--database") out->database_url = value;
     if (word == "--secret-key-file") out->secret_key_file = value;
+    std::string ranges_error;
+    if (word == "--trust-proxy" &&
+        !parse_address_ranges(value, &out->trusted_proxies, &ranges_error))
+      return fail(error, "--trust-proxy: " + ranges_error);
     if (word == "--smtp") {
       if (value.compare(0, 7, "smtp://") != 0 && value.compare(0, 8, "smtps://") != 0)
         return fail(error, "--smtp must be an address such as smtp://127.0.0.1:25.");
@@ -118,7 +124,8 @@ const char* usage_text() {
   return "Usage:\n"
          "  olvex-service serve --address 127.0.0.1 --port 443 --cert FILE --key FILE --data DIR\n"
          "      [--database postgresql://...] [--secret-key-file FILE] [--suffix-list FILE]\n"
-         "      [--free-checks-per-day N] [--threads N] [--db-connections N] [--trust-proxy]\n"
+         "      [--free-checks-per-day N] [--threads N] [--db-connections N]\n"
+         "      [--trust-proxy ADDRESS[/BITS][,...]]\n"
          "      [--request-log [--request-log-secrets]] [--test-endpoints] [--smtp "
          "smtp://HOST:PORT]\n"
          "  olvex-service set-guardian-pin --data DIR IDENTIFIER 1234\n"

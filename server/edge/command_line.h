@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/client_network.h"
 #include "core/free_checks.h"
 
 // Each kept-alive connection holds a thread while it is open.
@@ -38,7 +39,8 @@ struct CommandLine {
   std::string secret_key_file;      // empty: <data>/secret.key
   bool request_log = false;         // write requests.jsonl
   bool request_log_secrets = false; // and keep tokens and PINs in it
-  bool trust_proxy = false;         // the client's address from X-Forwarded-For
+  // The load balancers whose X-Forwarded-For names the client (--trust-proxy A[/BITS],...).
+  std::vector<AddressRange> trusted_proxies;
   int threads = kDefaultThreads;
   std::string smtp_url; // smtp://host:port: alerts also go by email
   int db_connections = kDefaultDbConnections;

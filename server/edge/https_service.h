@@ -5,6 +5,7 @@
 // request threads, one thread delivers the alerts (alert_sender.h).
 #include <string>
 
+#include "base/client_network.h"
 #include "core/service_context.h"
 
 struct ServeOptions {
@@ -17,9 +18,10 @@ struct ServeOptions {
   int free_checks_per_day;  // for a device without an entitled account
   bool request_log;         // requests.jsonl in the data folder
   bool request_log_secrets; // with tokens and PINs left in
-  bool trust_proxy;         // the client's address from X-Forwarded-For
-  int threads;              // request threads; a kept-alive connection holds one
-  std::string smtp_url;     // smtp://host:port for alerts by email; empty: outbox only
+  // Load balancers whose X-Forwarded-For names the client; from others it is ignored.
+  std::vector<AddressRange> trusted_proxies;
+  int threads;          // request threads; a kept-alive connection holds one
+  std::string smtp_url; // smtp://host:port for alerts by email; empty: outbox only
 };
 
 struct HttpsService;

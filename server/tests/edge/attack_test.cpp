@@ -1,0 +1,224 @@
+// The service as an attacker meets it: the real program, started as it is deployed behind a
+// load balancer (--trust-proxy 127.0.0.1/32) and under umask 022, and each attack run against
+// it from outside.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "support/raw_tls.h"
+#include "support/service_harness.h"
+
+namespace {
+
+class AttackTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(database_.ready());
+    data_ = dir_.path + "/data";
+    std::vector<std::string> args = serve_args(data_);
+    args.insert(args.end(), {"--trust-proxy", "127.0.0.1/32"});
+    mode_t before = umask(022);
+    child_ = start_child(args);
+    umask(before);
+    ASSERT_GT(child_.pid, 0);
+    port_ = ready_port(child_);
+    ASSERT_GT(port_, 0);
+  }
+  void TearDown() override {
+    if (child_.pid > 0) {
+      kill(child_.pid, SIGTERM);
+      wait_exit_code(child_.pid);
+    }
+    if (child_.output) fclose(child_.output);
+  }
+
+  std::string file_text(const char* name) const {
+    std::ifstream in(data_ + "/" + name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  // One connection: the bytes sent, what came back until it closed (or 3 s passed).
+  std::string exchange(const std::string& bytes, bool* closed) {
+    RawTls client(port_);
+    EXPECT_TRUE(client.connected());
+    EXPECT_TRUE(client.send(bytes));
+    return client.read_all(3, closed);
+  }
+
+  TestDatabase database_;
+  TempDir dir_;
+  std::string data_;
+  ChildService child_;
+  int port_ = 0;
+};
+
+std::string api_post(const std::string& body, const std::string& extra_headers = std::string()) {
+  return "POST /callwarden_api.php HTTP/1.1\r\nHost: api.olvex.example\r\n"
+         "Content-Type: application/json\r\n" +
+         extra_headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// How many of the connections the service has closed by now.
+int count_closed(const std::vector<int>& socks) {
+  int closed = 0;
+  for (int sock : socks)
+    closed += closed_within(sock, 0) ? 1 : 0;
+  return closed;
+}
+
+const char* const kSmuggledSend =
+    "{\"action\":\"send_pin\",\"identifier\":\"smuggled@example.com\"}";
+
+} // namespace
+
+// A request hidden in the body of another must never run: not in a GET's body (which the
+// library never reads), nor in a POST's body to a page of the web host answered without it.
+TEST_F(AttackTest, SmuggledRequestsNeverRun) {
+  const std::string smuggled = api_post(kSmuggledSend, "X-Forwarded-For: 198.51.100.7\r\n");
+  const std::string carriers[] = {
+      "GET /callwarden HTTP/1.1\r\nHost: www.olvex.example\r\nContent-Length: " +
+          std::to_string(smuggled.size()) + "\r\n\r\n" + smuggled,
+      "HEAD /healthz HTTP/1.1\r\nHost: api.olvex.example\r\nContent-Length: " +
+          std::to_string(smuggled.size()) + "\r\n\r\n" + smuggled,
+      "POST /callwarden HTTP/1.1\r\nHost: www.olvex.example\r\nContent-Length: " +
+          std::to_string(smuggled.size()) + "\r\n\r\n" + smuggled,
+      "POST /anything HTTP/1.1\r\nHost: elsewhere.example\r\nContent-Length: " +
+          std::to_string(smuggled.size()) + "\r\n\r\n" + smuggled,
+      // Two lengths: whichever a reader believes, the other leaves a request behind.
+      "POST /callwarden_api.php HTTP/1.1\r\nHost: api.olvex.example\r\nContent-Type: "
+      "application/json\r\nContent-Length: 2\r\nContent-Length: " +
+          std::to_string(smuggled.size() + 2) + "\r\n\r\n{}" + smuggled,
+      "POST /callwarden_api.php HTTP/1.1\r\nHost: api.olvex.example\r\nContent-Type: "
+      "application/json\r\nTransfer-Encoding: chunked\r\n\r\n2\r\n{}\r\n0\r\n\r\n" +
+          smuggled,
+  };
+  const int expected[] = {400, 400, 405, 404, 400, 411};
+  for (size_t i = 0; i < sizeof(expected) / sizeof(expected[0]); ++i) {
+    bool closed = false;
+    std::string received = exchange(carriers[i], &closed);
+    EXPECT_EQ(answer_count(received), 1) << i << ": " << received;
+    EXPECT_EQ(received.compare(0, 12, "HTTP/1.1 " + std::to_string(expected[i])), 0)
+        << i << ": " << received;
+    EXPECT_TRUE(closed) << i;
+  }
+  EXPECT_EQ(file_text("outbox.txt").find("smuggled@"), std::string::npos);
+
+  // Requests sent one after another on one connection are still each answered.
+  bool closed = false;
+  std::string two =
+      exchange("GET /healthz HTTP/1.1\r\nHost: api.olvex.example\r\n\r\n"
+               "GET /healthz HTTP/1.1\r\nHost: api.olvex.example\r\nConnection: close\r\n\r\n",
+               &closed);
+  EXPECT_EQ(answer_count(two), 2) << two;
+}
+
+// A body announced beyond the limit is refused from its head alone, at once: the client never
+// sends it, and the service never waits for it.
+TEST_F(AttackTest, HugeAnnouncedBodyIsRefusedAtOnce) {
+  RawTls client(port_);
+  ASSERT_TRUE(client.connected());
+  ASSERT_TRUE(client.send("POST /callwarden_api.php HTTP/1.1\r\nHost: api.olvex.example\r\n"
+                          "Content-Type: application/json\r\nContent-Length: 52428800\r\n\r\n{"));
+  bool closed = false;
+  std::string received = client.read_all(2, &closed);
+  EXPECT_EQ(received.compare(0, 12, "HTTP/1.1 413"), 0) << received;
+  EXPECT_NE(received.find("at most 64 KiB"), std::string::npos);
+  EXPECT_TRUE(closed);
+
+  // Just over the limit, sent whole: refused the same way, still without reading it.
+  bool closed_too = false;
+  std::string over = exchange(api_post(std::string(64 * 1024 + 1, ' ')), &closed_too);
+  EXPECT_EQ(over.compare(0, 12, "HTTP/1.1 413"), 0) << over;
+}
+
+// Connections that never finish their TLS handshake hold no more than their network's share of
+// the request threads: others are served at once beside 300 of them.
+TEST_F(AttackTest, HalfOpenConnectionsLeaveOthersServed) {
+  std::vector<int> idle;
+  for (int i = 0; i < 300; ++i) {
+    // From an address the service does not take for its balancer, which is spared the cap.
+    int sock = open_idle_connection(port_, "127.0.0.3");
+    ASSERT_GE(sock, 0) << i;
+    idle.push_back(sock);
+  }
+  // Those beyond the cap per network are closed as soon as they are taken up.
+  int closed_early = 0;
+  for (int attempt = 0; attempt < 300 && closed_early < 268; ++attempt) {
+    closed_early = count_closed(idle);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_GE(closed_early, 268) << "the connections beyond the cap per network";
+
+  auto started = std::chrono::steady_clock::now();
+  RawTls other(port_, "127.0.0.2");
+  ASSERT_TRUE(other.connected());
+  ASSERT_TRUE(other.send("GET /healthz HTTP/1.1\r\nHost: api.olvex.example\r\nConnection: "
+                         "close\r\n\r\n"));
+  bool closed = false;
+  std::string received = other.read_all(5, &closed);
+  double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  EXPECT_EQ(received.compare(0, 12, "HTTP/1.1 200"), 0) << received;
+  EXPECT_LT(seconds, 1.0);
+  std::fprintf(stderr, "/healthz beside 300 half-open connections: %.3f s\n", seconds);
+  // It was measured while the rest still held their threads.
+  EXPECT_LT(count_closed(idle), 300);
+  // They are let go once the handshake time is over.
+  int held_on = 0;
+  for (int sock : idle) {
+    held_on += closed_within(sock, 7) ? 0 : 1;
+    close(sock);
+  }
+  EXPECT_EQ(held_on, 0);
+}
+
+// The client's address is read from X-Forwarded-For only when the balancer named on the command
+// line sent it; the bare flag is refused.
+TEST_F(AttackTest, TrustProxyNeedsTheBalancersAddress) {
+  ChildService bare =
+      start_child({"serve", "--address", "127.0.0.1", "--port", "0", "--cert", test_cert_file(),
+                   "--key", test_key_file(), "--data", dir_.path + "/other", "--trust-proxy"});
+  EXPECT_EQ(wait_exit_code(bare.pid), 2);
+  if (bare.output) fclose(bare.output);
+  std::vector<std::string> wrong = {"10.0.0.0/33", "10.0.0.1,", "balancer", "10.0.0.1/"};
+  for (const std::string& ranges : wrong) {
+    ChildService refused = start_child({"serve", "--address", "127.0.0.1", "--port", "0", "--cert",
+                                        test_cert_file(), "--key", test_key_file(), "--data",
+                                        dir_.path + "/other", "--trust-proxy", ranges});
+    EXPECT_EQ(wait_exit_code(refused.pid), 2) << ranges;
+    if (refused.output) fclose(refused.output);
+  }
+
+  // A service that trusts another balancer counts this client by its own address, whatever it
+  // writes in X-Forwarded-For: the 31st code asked for in an hour is refused.
+  std::vector<std::string> args = serve_args(dir_.path + "/untrusting");
+  args.insert(args.end(), {"--trust-proxy", "10.0.0.0/8"});
+  ChildService untrusting = start_child(args);
+  int port = ready_port(untrusting);
+  ASSERT_GT(port, 0);
+  int last_status = 0;
+  for (int i = 0; i <= 30; ++i) {
+    RawTls client(port);
+    std::string body =
+        "{\"action\":\"send_pin\",\"identifier\":\"person" + std::to_string(i) + "@example.com\"}";
+    client.send(api_post(body, "Connection: close\r\nX-Forwarded-For: 203.0.113." +
+                                   std::to_string(i) + "\r\n"));
+    bool closed = false;
+    std::string received = client.read_all(5, &closed);
+    last_status = received.size() > 12 ? std::atoi(received.substr(9, 3).c_str()) : 0;
+    if (i < 30) {
+      EXPECT_EQ(last_status, 200) << i;
+    }
+  }
+  EXPECT_EQ(last_status, 429);
+  kill(untrusting.pid, SIGTERM);
+  wait_exit_code(untrusting.pid);
+  if (untrusting.output) fclose(untrusting.output);
+}
