@@ -4,25 +4,79 @@
 #include <vector>
 
 #include "store/store_family.h"
+#include "store/store_held_alerts.h"
+
+namespace {
+
+const int64_t kHourSeconds = 60 * 60;
+
+// Queues `text` for every recipient of the account, inside the caller's transaction.
+int queue_for_recipients(ServiceStore* store, int64_t account_id,
+                         const std::vector<std::string>& recipients, const std::string& text,
+                         int64_t now) {
+  for (const std::string& recipient : recipients) {
+    if (!store_queue_alert(store, account_id, recipient, text, now)) return 0;
+  }
+  return 1;
+}
+
+// Whether the account may have one more alert this hour; if not, the event is held for the
+// summary. Either way it is counted.
+int take_from_budget(ServiceStore* store, int64_t account_id, int64_t now, bool* allowed) {
+  int sent = 0;
+  if (!store_alerts_sent_since(store, account_id, now - kHourSeconds + 1, &sent)) return 0;
+  *allowed = sent < kAlertsPerAccountHour;
+  return *allowed ? store_note_alert_sent(store, account_id, now)
+                  : store_note_alert_held(store, account_id, now);
+}
+
+} // namespace
 
 int raise_alert(ServiceContext* context, ServiceStore* store, int64_t account_id,
                 const AlertFacts& facts) {
+  std::vector<std::string> recipients;
+  if (!store_alert_recipients(store, account_id, &recipients)) return 0;
+  const std::string text = alert_text(facts);
+  // One transaction: the sender never sees half of the recipients, and a repeat is held back
+  // only when the alert it repeats was queued.
+  SqlTransaction transaction(store->sql);
+  if (!transaction.begun()) return 0;
   const std::string key = alert_repeat_key(account_id, facts);
   if (!key.empty()) {
     bool first = false;
     if (!store_take_alert_slot(store, key, facts.at, alert_repeat_seconds(facts), &first)) return 0;
     if (!first) return 1;
   }
-  std::vector<std::string> recipients;
-  if (!store_alert_recipients(store, account_id, &recipients)) return 0;
-  const std::string text = alert_text(facts);
-  // One transaction: the sender never sees half of the recipients.
-  SqlTransaction transaction(store->sql);
-  if (!transaction.begun()) return 0;
-  for (const std::string& recipient : recipients) {
-    if (!store_queue_alert(store, account_id, recipient, text, facts.at)) return 0;
-  }
+  bool allowed = false;
+  if (!take_from_budget(store, account_id, facts.at, &allowed)) return 0;
+  if (allowed && !queue_for_recipients(store, account_id, recipients, text, facts.at)) return 0;
   if (!transaction.commit()) return 0;
-  alert_wake_notify(&context->alerts);
+  if (allowed) alert_wake_notify(&context->alerts);
+  return 1;
+}
+
+int send_alert_summaries(ServiceStore* store, int64_t now, int* queued) {
+  *queued = 0;
+  std::vector<int64_t> accounts;
+  if (!store_accounts_with_held_alerts(store, &accounts)) return 0;
+  for (int64_t account_id : accounts) {
+    std::vector<std::string> recipients;
+    if (!store_alert_recipients(store, account_id, &recipients)) return 0;
+    SqlTransaction transaction(store->sql);
+    if (!transaction.begun()) return 0;
+    int sent = 0;
+    if (!store_alerts_sent_since(store, account_id, now - kHourSeconds + 1, &sent)) return 0;
+    // The summary waits until the hour that was full has room again.
+    if (sent >= kAlertsPerAccountHour) continue;
+    int64_t held = 0;
+    if (!store_take_held_alerts(store, account_id, &held)) return 0;
+    if (held == 0) continue;
+    if (!store_note_alert_sent(store, account_id, now) ||
+        !queue_for_recipients(store, account_id, recipients,
+                              alert_summary_text(kAlertsPerAccountHour, held), now) ||
+        !transaction.commit())
+      return 0;
+    ++*queued;
+  }
   return 1;
 }

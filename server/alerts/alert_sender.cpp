@@ -5,12 +5,15 @@
 
 #include "base/clock_text.h"
 #include "base/request_log.h"
+#include "alerts/alert_raise.h"
 #include "alerts/smtp_mail.h"
 
 namespace {
 
 // Another instance's alerts, and retries, are found by looking this often.
 const int kLookMilliseconds = 1000;
+// Summaries of alerts held back are looked for this often.
+const int64_t kSummaryLookSeconds = 10;
 
 bool is_email(const std::string& recipient) { return recipient.find('@') != std::string::npos; }
 
@@ -62,7 +65,15 @@ int deliver_alert(ServiceStore* store, const AlertDelivery& delivery, const Queu
 }
 
 void alert_sender_loop(StorePool* pool, AlertWake* wake, const AlertDelivery& delivery) {
+  int64_t summaries_at = 0;
   do {
+    int64_t started = static_cast<int64_t>(std::time(nullptr));
+    if (started >= summaries_at) {
+      StoreLease lease(pool);
+      int queued = 0;
+      if (lease.get()) send_alert_summaries(lease.get(), started, &queued);
+      summaries_at = started + kSummaryLookSeconds;
+    }
     for (;;) {
       StoreLease lease(pool);
       ServiceStore* store = lease.get();

@@ -47,6 +47,23 @@ std::string tool_display_name(const std::string& tool_name) {
   return name.empty() ? std::string("a remote-control program") : name;
 }
 
+std::string tool_canonical_name(const std::string& tool_name) {
+  std::string name = lower(one_line(tool_name, 260));
+  size_t folder = name.find_last_of("\\/");
+  if (folder != std::string::npos) name = name.substr(folder + 1);
+  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0)
+    name.resize(name.size() - 4);
+  std::string letters;
+  for (char c : name) {
+    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || (c & 0x80)) letters.push_back(c);
+  }
+  for (const ToolName& tool : kTools) {
+    const std::string prefix = tool.prefix;
+    if (letters.compare(0, prefix.size(), prefix) == 0) return prefix;
+  }
+  return letters.substr(0, 60);
+}
+
 std::string one_line(const std::string& text, size_t max_characters) {
   std::string clean = repair_utf8(text);
   std::string out;
@@ -85,14 +102,23 @@ std::string alert_text(const AlertFacts& facts) {
 }
 
 std::string alert_repeat_key(int64_t account_id, const AlertFacts& facts) {
-  const std::string base = std::to_string(account_id) + ":" + lower(one_line(facts.device_label));
+  // A linked computer is known by its link, not by the label it sends, which it may change.
+  const std::string computer =
+      facts.device_key.empty() ? lower(one_line(facts.device_label)) : "link:" + facts.device_key;
+  const std::string base = std::to_string(account_id) + ":" + computer;
   switch (facts.kind) {
-  case kAlertToolStopped: return "tool:" + base + ":" + lower(tool_display_name(facts.tool_name));
+  case kAlertToolStopped: return "tool:" + base + ":" + tool_canonical_name(facts.tool_name);
   case kAlertWrongPins: return "wrong-pins:" + base;
   case kAlertScamChecked: return "scam:" + base;
   case kAlertOverrideStarted: return std::string();
   }
   return std::string();
+}
+
+std::string alert_summary_text(int per_hour, int64_t more) {
+  return "Callwarden sent you " + std::to_string(per_hour) +
+         " alerts about your family's computers within one hour, and " + std::to_string(more) +
+         (more == 1 ? " more event" : " more events") + ": see the family page.";
 }
 
 int64_t alert_repeat_seconds(const AlertFacts& facts) {

@@ -18,7 +18,13 @@ struct AlertFacts {
   std::string person_name;  // the Guardian's name for the computer's user; may be empty
   std::string tool_name;    // for kAlertToolStopped, as the program sent it ("AnyDesk.exe")
   int64_t at;               // seconds since 1970, UTC
+  // The linked computer itself (its link's id), whatever label it sends; empty when unknown.
+  std::string device_key = std::string();
 };
+
+// The tool as one name however it is spelled: "C:\\Tools\\AnyDesk.EXE", "any desk" and
+// "anydesk" are all "anydesk".
+std::string tool_canonical_name(const std::string& tool_name);
 
 // "AnyDesk.exe" -> "AnyDesk", "ScreenConnect.ClientService.exe" -> "ScreenConnect"; a name the
 // list does not know loses only its ".exe".
@@ -36,3 +42,7 @@ std::string alert_text(const AlertFacts& facts);
 // tool in 10 minutes. Empty when every such alert goes out (an override that starts).
 std::string alert_repeat_key(int64_t account_id, const AlertFacts& facts);
 int64_t alert_repeat_seconds(const AlertFacts& facts);
+
+// The one alert that stands for those held back once an account had its alerts for the hour:
+// "... and 7 more events: see the family page."
+std::string alert_summary_text(int per_hour, int64_t more);

@@ -15,6 +15,8 @@ const int64_t kGuardianLockSeconds = 15 * 60;
 
 const char* const kNotLinked = "This computer is not linked to an account, so there is no Guardian "
                                "PIN to check. Please sign in first.";
+const char* const kReportNotLinked =
+    "This computer is not signed in, so there is no family to tell. Please sign in first.";
 const char* const kBadGuardianForm = "The Guardian PIN must be exactly 4 digits.";
 const char* const kNoGuardianPin =
     "No Guardian PIN has been set for this account yet. Ask your Family Guardian to set one.";
@@ -34,6 +36,7 @@ AlertFacts facts_of(const ActionInput& input, AlertKind kind) {
   facts.device_label = member_text(input, "device_label");
   facts.person_name = input.device.person_name;
   facts.at = input.now;
+  facts.device_key = input.device.link_id;
   return facts;
 }
 
@@ -114,6 +117,8 @@ ApiAnswer action_verify_override_pin(ServiceContext* context, const ActionInput&
 }
 
 ApiAnswer action_report_blocked_tool(ServiceContext* context, const ActionInput& input) {
+  // Only a linked computer's reports are kept: they are for its family, and nobody else's.
+  if (!input.linked) return error_answer(401, kReportNotLinked);
   std::string tool = trimmed(member_text(input, "tool_name"));
   if (tool.empty()) return error_answer(400, "The report does not name the tool that was blocked.");
   if (tool.size() > kMaxLabelBytes) return error_answer(400, "The tool name is too long.");
@@ -122,14 +127,12 @@ ApiAnswer action_report_blocked_tool(ServiceContext* context, const ActionInput&
   }
   StoreLease lease(context->store);
   ServiceStore* store = lease.get();
-  if (!store || !store_add_report(store, input.linked ? input.account_id : 0, tool,
-                                  member_text(input, "device_label"), input.now)) {
+  if (!store || !store_add_report(store, input.account_id, tool, member_text(input, "device_label"),
+                                  input.now)) {
     return error_answer(500, STORE_FAILURE_TEXT);
   }
-  if (input.linked) {
-    AlertFacts facts = facts_of(input, kAlertToolStopped);
-    facts.tool_name = tool;
-    raise_alert(context, store, input.account_id, facts);
-  }
+  AlertFacts facts = facts_of(input, kAlertToolStopped);
+  facts.tool_name = tool;
+  raise_alert(context, store, input.account_id, facts);
   return ok_answer(200, nlohmann::ordered_json::object());
 }

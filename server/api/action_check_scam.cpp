@@ -37,6 +37,7 @@ void note_verdict(ServiceContext* context, const ActionInput& input, const std::
   facts.device_label = member_text(input, "device_label");
   facts.person_name = input.device.person_name;
   facts.at = input.now;
+  facts.device_key = input.device.link_id;
   raise_alert(context, store, input.account_id, facts);
 }
 

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include "alerts/alert_raise.h"
 #include "alerts/alert_sender.h"
 #include "support/service_harness.h"
 #include "alerts/smtp_mail.h"
@@ -158,6 +159,51 @@ TEST(MailText, HeadersStayOnTheirLinesAndLinesEndInCrLf) {
   EXPECT_NE(text.find("Date: Thu, 01 Jan 2026 14:02:00 +0000\r\n"), std::string::npos);
   EXPECT_EQ(text.find("\r\nBcc:"), std::string::npos) << text;
   EXPECT_NE(text.find("\r\n\r\none\r\ntwo\r\n"), std::string::npos);
+}
+
+int queued_alerts(DataStore* store) {
+  return static_cast<int>(store->number("SELECT COUNT(*) FROM alert_queue"));
+}
+
+std::string last_queued_text(DataStore* store) {
+  SqlRows rows;
+  if (!store->get()->sql->run("SELECT body FROM alert_queue ORDER BY id DESC LIMIT 1", {}, &rows) ||
+      rows.rows.empty())
+    return std::string();
+  return sql_cell(rows, 0, 0);
+}
+
+// Ten alerts an hour for an account, from any instance; what comes beyond is told in one alert
+// once the hour has room again, by one instance only.
+TEST_F(AlertDelivery, AnHoursAlertsAreCappedAndTheRestSummedUpOnce) {
+  ServiceContext context;
+  const int64_t start = 1767276000;
+  for (int i = 0; i < 17; ++i) {
+    AlertFacts facts{kAlertToolStopped, "PC", "", "tool" + std::to_string(i) + ".exe",
+                     start + i * 60};
+    facts.device_key = "link1";
+    DataStore* instance = i % 2 ? second_.get() : first_.get();
+    ASSERT_TRUE(raise_alert(&context, instance->get(), account_, facts));
+  }
+  EXPECT_EQ(queued_alerts(first_.get()), 10);
+  int queued = 0;
+  // Within the hour of the first ten, nothing is summed up yet.
+  ASSERT_TRUE(send_alert_summaries(first_->get(), start + 30 * 60, &queued));
+  EXPECT_EQ(queued, 0);
+  const int64_t later = start + 60 * 60 + 5 * 60;
+  std::thread other([&] {
+    int ignored = 0;
+    send_alert_summaries(second_->get(), later, &ignored);
+  });
+  ASSERT_TRUE(send_alert_summaries(first_->get(), later, &queued));
+  other.join();
+  EXPECT_EQ(queued_alerts(first_.get()), 11) << "one summary, whichever instance sent it";
+  EXPECT_NE(last_queued_text(first_.get()).find("and 7 more events: see the family page"),
+            std::string::npos)
+      << last_queued_text(first_.get());
+  ASSERT_TRUE(send_alert_summaries(first_->get(), later + 60, &queued));
+  EXPECT_EQ(queued, 0);
+  EXPECT_EQ(queued_alerts(first_.get()), 11);
 }
 
 } // namespace

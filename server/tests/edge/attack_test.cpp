@@ -10,10 +10,18 @@
 #include <sstream>
 #include <thread>
 
+#include <nlohmann/json.hpp>
+
 #include "support/raw_tls.h"
 #include "support/service_harness.h"
 
 namespace {
+
+std::string api_post(const std::string& body, const std::string& extra_headers = std::string()) {
+  return "POST /callwarden_api.php HTTP/1.1\r\nHost: api.olvex.example\r\n"
+         "Content-Type: application/json\r\n" +
+         extra_headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
 
 class AttackTest : public ::testing::Test {
 protected:
@@ -52,18 +60,62 @@ protected:
     return client.read_all(3, closed);
   }
 
+  struct Reply {
+    int status = 0;
+    nlohmann::json json;
+  };
+  // One API call on a connection of its own, as the balancer would pass it on.
+  Reply api(const std::string& body, const std::string& token = std::string(),
+            const std::string& forwarded_for = "198.51.100.1") {
+    std::string headers = "Connection: close\r\nX-Forwarded-For: " + forwarded_for + "\r\n";
+    if (!token.empty()) headers += "Authorization: Bearer " + token + "\r\n";
+    RawTls client(port_);
+    client.send(api_post(body, headers));
+    bool closed = false;
+    std::string received = client.read_all(10, &closed);
+    Reply reply;
+    if (received.size() > 12) reply.status = std::atoi(received.substr(9, 3).c_str());
+    size_t body_at = received.find("\r\n\r\n");
+    if (body_at != std::string::npos)
+      reply.json = nlohmann::json::parse(received.substr(body_at + 4), nullptr, false);
+    return reply;
+  }
+  // The code the outbox holds for a challenge.
+  std::string code_for(const std::string& challenge) const {
+    std::istringstream lines(file_text("outbox.txt"));
+    std::string line;
+    while (std::getline(lines, line)) {
+      nlohmann::json entry = nlohmann::json::parse(line, nullptr, false);
+      if (entry.is_object() && entry.value("challenge_id", "") == challenge)
+        return entry["code"].get<std::string>();
+    }
+    return std::string();
+  }
+  std::string sign_in(const std::string& identifier) {
+    Reply sent = api("{\"action\":\"send_pin\",\"identifier\":\"" + identifier + "\"}");
+    if (sent.status != 200) return std::string();
+    const std::string challenge = sent.json["challenge_id"];
+    Reply verified = api("{\"action\":\"verify_pin\",\"challenge_id\":\"" + challenge +
+                         "\",\"pin_code\":\"" + code_for(challenge) + "\"}");
+    return verified.status == 200 ? verified.json["care_auth_token"].get<std::string>() : "";
+  }
+  // How many alert lines the outbox holds once the sender has had `seconds` to write them.
+  int alert_lines(double seconds) const {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    int count = 0;
+    std::istringstream lines(file_text("outbox.txt"));
+    std::string line;
+    while (std::getline(lines, line))
+      count += line.find("\"kind\":\"alert\"") != std::string::npos ? 1 : 0;
+    return count;
+  }
+
   TestDatabase database_;
   TempDir dir_;
   std::string data_;
   ChildService child_;
   int port_ = 0;
 };
-
-std::string api_post(const std::string& body, const std::string& extra_headers = std::string()) {
-  return "POST /callwarden_api.php HTTP/1.1\r\nHost: api.olvex.example\r\n"
-         "Content-Type: application/json\r\n" +
-         extra_headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-}
 
 // How many of the connections the service has closed by now.
 int count_closed(const std::vector<int>& socks) {
@@ -177,6 +229,57 @@ TEST_F(AttackTest, HalfOpenConnectionsLeaveOthersServed) {
     close(sock);
   }
   EXPECT_EQ(held_on, 0);
+}
+
+// Reports: only from a linked computer; alerts once per computer and tool however the label
+// and the tool's name are spelled; at most 10 an hour for an account.
+TEST_F(AttackTest, ReportsCannotFloodTheFamily) {
+  const std::string tool_report = "{\"action\":\"report_blocked_tool\",\"tool_name\":\"";
+  Reply anonymous = api(tool_report + "AnyDesk.exe\",\"device_label\":\"PC\"}");
+  EXPECT_EQ(anonymous.status, 401);
+
+  const std::string token = sign_in("07700900321");
+  ASSERT_FALSE(token.empty());
+  const char* const spellings[] = {
+      "AnyDesk.exe", "anydesk",      "ANYDESK.EXE",        "TeamViewer.exe", "teamviewer_setup",
+      "Team Viewer", "RustDesk.exe", "C:\\\\rustdesk.exe", "rustdesk"};
+  for (int i = 0; i < 30; ++i) {
+    Reply reply = api(tool_report + spellings[i % 9] + "\",\"device_label\":\"NAME-" +
+                          std::to_string(i) + "\"}",
+                      token);
+    ASSERT_EQ(reply.status, 200) << i << " " << reply.json.dump();
+  }
+  EXPECT_EQ(alert_lines(2), 3) << "30 reports of 3 tools under 30 names";
+
+  // Ten an hour, however many different tools are named.
+  for (int i = 0; i < 12; ++i)
+    EXPECT_EQ(
+        api(tool_report + "helper" + std::to_string(i) + ".exe\",\"device_label\":\"PC\"}", token)
+            .status,
+        200);
+  EXPECT_EQ(alert_lines(2), 10);
+}
+
+// A label is refused before anything is kept, whichever action carries it.
+TEST_F(AttackTest, HugeLabelsAreRefusedOnEveryAction) {
+  const std::string token = sign_in("07700900322");
+  ASSERT_FALSE(token.empty());
+  const std::string label(64 * 1024 - 200, 'L');
+  const std::string actions[] = {
+      "{\"action\":\"app_status\",\"device_label\":\"" + label + "\"}",
+      "{\"action\":\"check_scam\",\"text\":\"hello\",\"device_label\":\"" + label + "\"}",
+      "{\"action\":\"verify_override_pin\",\"override_pin\":\"1234\",\"device_label\":\"" + label +
+          "\"}",
+      "{\"action\":\"report_blocked_tool\",\"tool_name\":\"x\",\"device_label\":\"" + label + "\"}",
+  };
+  for (const std::string& body : actions) {
+    Reply reply = api(body, token);
+    EXPECT_EQ(reply.status, 400) << body.substr(0, 40);
+    EXPECT_EQ(reply.json["error"], "The computer's name is too long.");
+  }
+  DataStore store(data_);
+  EXPECT_EQ(store.number("SELECT COUNT(*) FROM device_tokens WHERE length(device_label) > 255"), 0);
+  EXPECT_EQ(store.number("SELECT COUNT(*) FROM reports"), 0);
 }
 
 // The client's address is read from X-Forwarded-For only when the balancer named on the command
