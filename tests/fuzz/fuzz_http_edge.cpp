@@ -36,7 +36,11 @@ std::vector<std::string> head_lines(const std::string& bytes) {
 bool names_field(const std::string& name, const char* wanted) {
   if (name.size() != std::char_traits<char>::length(wanted)) return false;
   for (size_t i = 0; i < name.size(); ++i) {
-    if ((name[i] | 0x20) != (wanted[i] | 0x20)) return false;
+    char c = name[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    char w = wanted[i];
+    if (w >= 'A' && w <= 'Z') w = static_cast<char>(w - 'A' + 'a');
+    if (c != w) return false;
   }
   return true;
 }
