@@ -44,6 +44,7 @@ int serve(const CommandLine& command) {
   options.context.db_connections = command.db_connections;
   options.test_endpoints = command.test_endpoints;
   options.free_checks_per_day = command.free_checks_per_day;
+  options.codes_per_hour = command.codes_per_hour;
   options.request_log = command.request_log;
   options.request_log_secrets = command.request_log_secrets;
   options.trusted_proxies = command.trusted_proxies;

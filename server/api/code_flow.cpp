@@ -1,6 +1,12 @@
 #include "api/code_flow.h"
 
+#include <atomic>
+#include <cstdio>
+
 #include "api/abuse_limits.h"
+#include "api/recipient_key.h"
+#include "base/client_network.h"
+#include "store/store_limit_count.h"
 #include "api/api_actions.h"
 #include "base/identifier.h"
 #include "alerts/pin_outbox.h"
@@ -45,6 +51,37 @@ CodeResult refused_by(ServiceContext* context, const LimitRule& rule, const std:
   return result;
 }
 
+const int64_t kHourSeconds = 60 * 60;
+const char* const kServiceCeiling = "send_pin_service";
+
+// The operator hears once a minute at most that the ceiling holds codes back.
+void log_ceiling_reached(int ceiling, int64_t now) {
+  static std::atomic<int64_t> logged_at{0};
+  int64_t last = logged_at.load();
+  if (now - last < 60 || !logged_at.compare_exchange_strong(last, now)) return;
+  std::fprintf(stderr, "{\"event\":\"code_ceiling_reached\",\"codes_per_hour\":%d}\n", ceiling);
+}
+
+// The service's own ceiling on codes an hour, counted like the other limits: the event is
+// written first, so instances on one database hold to it together.
+LimitOutcome take_service_ceiling(ServiceContext* context, ServiceStore* store, int64_t now,
+                                  int64_t* event_id, int64_t* retry_after) {
+  const std::string key = "send_pin:service";
+  *retry_after = 0;
+  if (!store_add_limit_event(store, key, now, event_id)) return kLimitFailed;
+  int64_t sent = 0;
+  if (!store_limit_event_count(store, key, now - kHourSeconds + 1, &sent)) {
+    store_remove_limit_event(store, *event_id);
+    return kLimitFailed;
+  }
+  if (sent <= context->codes_per_hour) return kLimitAllowed;
+  store_remove_limit_event(store, *event_id);
+  // The oldest hour's codes leave the window evenly enough: a minute is a fair wait.
+  *retry_after = 60;
+  log_ceiling_reached(context->codes_per_hour, now);
+  return kLimitRefused;
+}
+
 } // namespace
 
 CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::string& recipient,
@@ -53,13 +90,16 @@ CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::st
   int64_t client_event = 0;
   int64_t identifier_event = 0;
   int64_t wait = 0;
+  // Limits count the real recipient and the client's network, not how either was spelled.
   LimitOutcome outcome =
-      limit_take(store, kSendPinPerClient, "send_pin:client:" + client, now, &client_event, &wait);
+      limit_take(store, kSendPinPerClient, "send_pin:client:" + client_network(client), now,
+                 &client_event, &wait);
   if (outcome == kLimitRefused)
     return refused_by(context, kSendPinPerClient,
                       "Too many sign-in codes have been asked for from this network.", wait);
   if (outcome == kLimitFailed) return refused(500, STORE_FAILURE_TEXT);
-  outcome = limit_take(store, kSendPinPerIdentifier, "send_pin:identifier:" + recipient, now,
+  outcome = limit_take(store, kSendPinPerIdentifier,
+                       "send_pin:identifier:" + recipient_limit_key(recipient), now,
                        &identifier_event, &wait);
   if (outcome != kLimitAllowed) {
     // Only codes that are sent count against the network.
@@ -68,6 +108,18 @@ CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::st
     return refused_by(context, kSendPinPerIdentifier,
                       "We have already sent several codes to " + mask_identifier(recipient) + ".",
                       wait);
+  }
+  int64_t service_event = 0;
+  outcome = take_service_ceiling(context, store, now, &service_event, &wait);
+  if (outcome != kLimitAllowed) {
+    store_remove_limit_event(store, client_event);
+    store_remove_limit_event(store, identifier_event);
+    if (outcome == kLimitFailed) return refused(500, STORE_FAILURE_TEXT);
+    metrics_note_limit(&context->metrics, kServiceCeiling);
+    CodeResult result = refused(429, "The service is sending a great many codes just now. Please "
+                                     "wait a minute and try again.");
+    result.retry_after = wait;
+    return result;
   }
 
   CodeResult result;

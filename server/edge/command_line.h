@@ -11,6 +11,7 @@
 
 #include "base/client_network.h"
 #include "core/free_checks.h"
+#include "core/service_context.h"
 
 // Each kept-alive connection holds a thread while it is open.
 const int kDefaultThreads = 128;
@@ -35,6 +36,7 @@ struct CommandLine {
   std::string suffix_file;
   bool test_endpoints = false;
   int free_checks_per_day = kDefaultFreeChecksPerDay;
+  int codes_per_hour = kDefaultCodesPerHour;
   std::string database_url;         // postgresql://...; empty: the SQLite file in the data folder
   std::string secret_key_file;      // empty: <data>/secret.key
   bool request_log = false;         // write requests.jsonl

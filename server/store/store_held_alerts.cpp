@@ -4,6 +4,7 @@
 #include <string>
 
 #include "store/sql_connection.h"
+#include "store/store_limit_count.h"
 
 namespace {
 
@@ -22,12 +23,9 @@ int add_event(ServiceStore* store, const std::string& key, int64_t at) {
 } // namespace
 
 int store_alerts_sent_since(ServiceStore* store, int64_t account_id, int64_t since, int* count) {
-  SqlRows rows;
-  if (!store->sql->run("SELECT COUNT(*) FROM limit_events WHERE limit_key = $1 AND at >= $2",
-                       {sql_text(sent_key(account_id)), sql_number(since)}, &rows) ||
-      rows.rows.empty())
-    return 0;
-  *count = static_cast<int>(sql_cell_number(rows, 0, 0));
+  int64_t counted = 0;
+  if (!store_limit_event_count(store, sent_key(account_id), since, &counted)) return 0;
+  *count = static_cast<int>(counted);
   return 1;
 }
 

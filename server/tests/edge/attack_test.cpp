@@ -231,6 +231,81 @@ TEST_F(AttackTest, HalfOpenConnectionsLeaveOthersServed) {
   EXPECT_EQ(held_on, 0);
 }
 
+// Codes are limited by who really receives them and by the client's network, whatever the
+// spelling of either, and by a ceiling on the whole service.
+TEST_F(AttackTest, CodeLimitsHoldUnderEverySpelling) {
+  const char* const spellings[] = {"Jane.Doe@gmail.com", "janedoe+one@googlemail.com",
+                                   "J.A.N.E.D.O.E+two@GMAIL.com", "jane.d.o.e@googlemail.com"};
+  int statuses[4] = {0, 0, 0, 0};
+  for (int i = 0; i < 4; ++i)
+    statuses[i] =
+        api(std::string("{\"action\":\"send_pin\",\"identifier\":\"") + spellings[i] + "\"}", "",
+            "198.51.100." + std::to_string(10 + i))
+            .status;
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(statuses[i], 200) << spellings[i];
+  EXPECT_EQ(statuses[3], 429) << "the 4th code to one mailbox in 15 minutes";
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(api(i == 1 ? "{\"action\":\"send_pin\",\"identifier\":\"+44 (0)7700 900400\"}"
+                         : "{\"action\":\"send_pin\",\"identifier\":\"+447700900400\"}",
+                  "", "198.51.100." + std::to_string(20 + i))
+                  .status,
+              200);
+  EXPECT_EQ(
+      api("{\"action\":\"send_pin\",\"identifier\":\"07700900400\"}", "", "198.51.100.30").status,
+      429);
+
+  // One IPv6 client holds a /64: thirty codes an hour from it, whichever address it uses.
+  int last = 0;
+  for (int i = 0; i <= 30; ++i)
+    last =
+        api("{\"action\":\"send_pin\",\"identifier\":\"six" + std::to_string(i) + "@example.com\"}",
+            "", "2001:db8:7:7:" + std::to_string(i + 1) + "::1")
+            .status;
+  EXPECT_EQ(last, 429);
+  EXPECT_EQ(api("{\"action\":\"send_pin\",\"identifier\":\"elsewhere@example.com\"}", "",
+                "2001:db8:7:8::1")
+                .status,
+            200);
+}
+
+TEST(CodeCeiling, TheServiceSendsNoMoreCodesAnHourThanItsCeiling) {
+  TestDatabase database;
+  TempDir dir;
+  std::vector<std::string> args = serve_args(dir.path + "/data");
+  args.insert(args.end(), {"--trust-proxy", "127.0.0.1/32", "--codes-per-hour", "5"});
+  const std::string log = dir.path + "/stderr.txt";
+  ChildService child = start_child(args, log);
+  const int port = ready_port(child);
+  ASSERT_GT(port, 0);
+  int refused = 0;
+  for (int i = 0; i < 7; ++i) {
+    RawTls client(port);
+    client.send(api_post(
+        "{\"action\":\"send_pin\",\"identifier\":\"p" + std::to_string(i) + "@example.com\"}",
+        "Connection: close\r\nX-Forwarded-For: 203.0.113." + std::to_string(i) + "\r\n"));
+    bool closed = false;
+    std::string received = client.read_all(5, &closed);
+    refused += received.compare(0, 12, "HTTP/1.1 429") == 0 ? 1 : 0;
+    if (i < 5) {
+      EXPECT_EQ(received.compare(0, 12, "HTTP/1.1 200"), 0) << i;
+    }
+  }
+  EXPECT_EQ(refused, 2);
+  RawTls metrics(port);
+  metrics.send("GET /metrics HTTP/1.1\r\nHost: api.olvex.example\r\nConnection: close\r\n\r\n");
+  bool closed = false;
+  std::string text = metrics.read_all(5, &closed);
+  EXPECT_NE(text.find("send_pin_service\"} 2"), std::string::npos) << text;
+  kill(child.pid, SIGTERM);
+  wait_exit_code(child.pid);
+  if (child.output) fclose(child.output);
+  std::ifstream in(log);
+  std::stringstream logged;
+  logged << in.rdbuf();
+  EXPECT_NE(logged.str().find("code_ceiling_reached"), std::string::npos);
+}
+
 // Reports: only from a linked computer; alerts once per computer and tool however the label
 // and the tool's name are spelled; at most 10 an hour for an account.
 TEST_F(AttackTest, ReportsCannotFloodTheFamily) {
