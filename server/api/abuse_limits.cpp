@@ -4,7 +4,9 @@
 
 const LimitRule kSendPinPerIdentifier = {"send_pin_identifier", {{3, 15 * 60}, {10, 60 * 60}}, 2};
 const LimitRule kSendPinPerClient = {"send_pin_client", {{30, 60 * 60}, {0, 0}}, 1};
-const LimitRule kCodeTriesPerAccount = {"code_tries_account", {{10, 60 * 60}, {0, 0}}, 1};
+const LimitRule kCodeTriesPerAccountClient = {
+    "code_tries_account_client", {{10, 60 * 60}, {0, 0}}, 1};
+const LimitRule kCodeTriesPerAccount = {"code_tries_account", {{50, 60 * 60}, {0, 0}}, 1};
 
 int64_t limit_wait_seconds(const std::vector<int64_t>& times, const LimitWindow& window,
                            int64_t now) {

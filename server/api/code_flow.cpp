@@ -146,7 +146,8 @@ CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::st
 }
 
 CodeResult check_code(ServiceContext* context, ServiceStore* store, const std::string& challenge_id,
-                      const std::string& typed, const char* purpose, int64_t now) {
+                      const std::string& typed, const char* purpose, const std::string& client,
+                      int64_t now) {
   std::string code;
   if (!read_code(typed, &code)) return refused(400, kBadCodeForm);
   CodeResult result;
@@ -159,17 +160,30 @@ CodeResult check_code(ServiceContext* context, ServiceStore* store, const std::s
 
   // Every code tried counts against the account before it is compared, so tries sent at once
   // cannot get past the limit; a right code is then taken off again.
+  const std::string account = std::to_string(challenge.account_id);
+  int64_t client_try = 0;
   int64_t try_event = 0;
   int64_t wait = 0;
-  LimitOutcome outcome = limit_take(store, kCodeTriesPerAccount,
-                                    "code_tries:account:" + std::to_string(challenge.account_id),
-                                    now, &try_event, &wait);
+  LimitOutcome outcome =
+      limit_take(store, kCodeTriesPerAccountClient,
+                 "code_tries:account_client:" + account + ":" + client_network(client), now,
+                 &client_try, &wait);
   if (outcome == kLimitRefused)
+    return refused_by(context, kCodeTriesPerAccountClient,
+                      "Too many wrong codes have been tried for this account from this network.",
+                      wait);
+  if (outcome == kLimitFailed) return refused(500, STORE_FAILURE_TEXT);
+  outcome = limit_take(store, kCodeTriesPerAccount, "code_tries:account:" + account, now,
+                       &try_event, &wait);
+  if (outcome != kLimitAllowed) {
+    store_remove_limit_event(store, client_try);
+    if (outcome == kLimitFailed) return refused(500, STORE_FAILURE_TEXT);
     return refused_by(context, kCodeTriesPerAccount,
                       "Too many wrong codes have been tried for this account.", wait);
-  if (outcome == kLimitFailed) return refused(500, STORE_FAILURE_TEXT);
+  }
   if (!store_take_challenge_try(store, challenge_id, now, &challenge)) {
     // Tries sent at once used it up, or the right one used it, since it was read above.
+    store_remove_limit_event(store, client_try);
     store_remove_limit_event(store, try_event);
     bool spent = store_find_challenge(store, challenge_id, &challenge) && !challenge.used &&
                  challenge.tries_left <= 0;
@@ -177,6 +191,7 @@ CodeResult check_code(ServiceContext* context, ServiceStore* store, const std::s
   }
   if (!store_code_matches(store, challenge, code))
     return refused(401, challenge.tries_left > 0 ? kWrongCode : kNoTriesLeft);
+  store_remove_limit_event(store, client_try);
   store_remove_limit_event(store, try_event);
   // However many send the right code at once, one of them uses it.
   if (!store_use_challenge(store, challenge_id)) return refused(401, kExpiredCode);

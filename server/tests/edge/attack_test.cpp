@@ -269,6 +269,34 @@ TEST_F(AttackTest, CodeLimitsHoldUnderEverySpelling) {
             200);
 }
 
+// Wrong codes from one network lock that network out of the account, not its owner.
+TEST_F(AttackTest, WrongCodesFromOneNetworkDoNotLockTheOwnerOut) {
+  const std::string attacker = "203.0.113.66";
+  std::vector<std::string> challenges;
+  for (int i = 0; i < 3; ++i) {
+    Reply sent =
+        api("{\"action\":\"send_pin\",\"identifier\":\"victim@example.com\"}", "", attacker);
+    ASSERT_EQ(sent.status, 200);
+    challenges.push_back(sent.json["challenge_id"]);
+  }
+  int refused = 0;
+  for (int i = 0; i < 12; ++i) {
+    const std::string& challenge = challenges[static_cast<size_t>(i / 5)];
+    std::string wrong = code_for(challenge) == "000000" ? "111111" : "000000";
+    Reply tried = api("{\"action\":\"verify_pin\",\"challenge_id\":\"" + challenge +
+                          "\",\"pin_code\":\"" + wrong + "\"}",
+                      "", attacker);
+    refused += tried.status == 429 ? 1 : 0;
+  }
+  EXPECT_EQ(refused, 2) << "the 11th and 12th wrong codes from one network";
+  // The owner, at home, types the code the last message brought.
+  const std::string& last = challenges.back();
+  Reply owner = api("{\"action\":\"verify_pin\",\"challenge_id\":\"" + last + "\",\"pin_code\":\"" +
+                        code_for(last) + "\"}",
+                    "", "198.51.100.200");
+  EXPECT_EQ(owner.status, 200) << owner.json.dump();
+}
+
 TEST(CodeCeiling, TheServiceSendsNoMoreCodesAnHourThanItsCeiling) {
   TestDatabase database;
   TempDir dir;
