@@ -1,5 +1,9 @@
 #include "base/request_log.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <mutex>
 
@@ -110,8 +114,20 @@ void mask_request_secrets(RequestRecord* record) {
 
 int append_log_line(const std::string& file, const std::string& line) {
   std::lock_guard<std::mutex> hold(g_append_lock);
-  FILE* out = std::fopen(file.c_str(), "ab");
-  if (!out) return 0;
+  // Codes, alerts and requests are for this service alone, whatever the umask: a file made
+  // before (or by hand) is closed to others too.
+  int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+  if (fd < 0) return 0;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || ((info.st_mode & 0777) != 0600 && fchmod(fd, 0600) != 0)) {
+    close(fd);
+    return 0;
+  }
+  FILE* out = fdopen(fd, "ab");
+  if (!out) {
+    close(fd);
+    return 0;
+  }
   bool written =
       std::fwrite(line.data(), 1, line.size(), out) == line.size() && std::fputc('\n', out) != EOF;
   return std::fclose(out) == 0 && written ? 1 : 0;

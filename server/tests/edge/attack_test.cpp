@@ -29,7 +29,7 @@ protected:
     ASSERT_TRUE(database_.ready());
     data_ = dir_.path + "/data";
     std::vector<std::string> args = serve_args(data_);
-    args.insert(args.end(), {"--trust-proxy", "127.0.0.1/32"});
+    args.insert(args.end(), {"--trust-proxy", "127.0.0.1/32", "--request-log"});
     mode_t before = umask(022);
     child_ = start_child(args);
     umask(before);
@@ -295,6 +295,32 @@ TEST_F(AttackTest, WrongCodesFromOneNetworkDoNotLockTheOwnerOut) {
                         code_for(last) + "\"}",
                     "", "198.51.100.200");
   EXPECT_EQ(owner.status, 200) << owner.json.dump();
+}
+
+// What the service writes is its own, whatever the umask it was started under; a data folder
+// others may read is refused.
+TEST_F(AttackTest, ItsFilesAreClosedToOtherUsers) {
+  ASSERT_FALSE(sign_in("07700900323").empty());
+  struct stat info;
+  ASSERT_EQ(stat(data_.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  for (const char* name : {"outbox.txt", "requests.jsonl", "secret.key"}) {
+    ASSERT_EQ(stat((data_ + "/" + name).c_str(), &info), 0) << name;
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << name;
+  }
+
+  const std::string open_folder = dir_.path + "/open";
+  ASSERT_EQ(mkdir(open_folder.c_str(), 0755), 0);
+  ASSERT_EQ(chmod(open_folder.c_str(), 0755), 0);
+  const std::string log = dir_.path + "/refused.txt";
+  ChildService refused = start_child(serve_args(open_folder), log);
+  EXPECT_EQ(wait_exit_code(refused.pid), 1);
+  if (refused.output) fclose(refused.output);
+  std::ifstream in(log);
+  std::stringstream said;
+  said << in.rdbuf();
+  EXPECT_NE(said.str().find("may be read by other users"), std::string::npos) << said.str();
+  EXPECT_FALSE(std::ifstream(open_folder + "/service.db").good()) << "nothing made in it";
 }
 
 TEST(CodeCeiling, TheServiceSendsNoMoreCodesAnHourThanItsCeiling) {
