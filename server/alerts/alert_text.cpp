@@ -34,6 +34,15 @@ std::string call_whom(const std::string& person_name) {
   return "call " + name + " now.";
 }
 
+std::string lock_in_words(int64_t seconds) {
+  if (seconds >= 60 * 60) {
+    int64_t hours = seconds / (60 * 60);
+    return std::to_string(hours) + (hours == 1 ? " hour" : " hours");
+  }
+  int64_t minutes = (seconds + 59) / 60;
+  return std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes");
+}
+
 } // namespace
 
 std::string tool_display_name(const std::string& tool_name) {
@@ -94,6 +103,9 @@ std::string alert_text(const AlertFacts& facts) {
            device + when + ask;
   case kAlertWrongPins:
     return "Someone typed a wrong Guardian PIN 3 times in a row on " + device + when + ask;
+  case kAlertPinLocked:
+    return "Someone typed 5 wrong Guardian PINs on " + device + when + "The PIN is locked for " +
+           lock_in_words(facts.locked_seconds) + ". " + ask;
   case kAlertScamChecked:
     return "A message checked on " + device + when.substr(0, when.size() - 2) +
            " looks like a scam. " + ask;
@@ -109,6 +121,7 @@ std::string alert_repeat_key(int64_t account_id, const AlertFacts& facts) {
   switch (facts.kind) {
   case kAlertToolStopped: return "tool:" + base + ":" + tool_canonical_name(facts.tool_name);
   case kAlertWrongPins: return "wrong-pins:" + base;
+  case kAlertPinLocked: return "pin-locked:" + base;
   case kAlertScamChecked: return "scam:" + base;
   case kAlertOverrideStarted: return std::string();
   }

@@ -10,14 +10,16 @@ enum AlertKind {
   kAlertOverrideStarted, // the Guardian PIN lifted the blocker for an hour
   kAlertWrongPins,       // three wrong Guardian PINs in a row
   kAlertScamChecked,     // a checked message was judged SCAM (only when the account asks)
+  kAlertPinLocked,       // the Guardian PIN locked after five wrong PINs in a row
 };
 
 struct AlertFacts {
   AlertKind kind;
-  std::string device_label; // as the program sent it
-  std::string person_name;  // the Guardian's name for the computer's user; may be empty
-  std::string tool_name;    // for kAlertToolStopped, as the program sent it ("AnyDesk.exe")
-  int64_t at;               // seconds since 1970, UTC
+  std::string device_label;   // as the program sent it
+  std::string person_name;    // the Guardian's name for the computer's user; may be empty
+  std::string tool_name;      // for kAlertToolStopped, as the program sent it ("AnyDesk.exe")
+  int64_t at;                 // seconds since 1970, UTC
+  int64_t locked_seconds = 0; // for kAlertPinLocked: how long the PIN is locked
   // The linked computer itself (its link's id), whatever label it sends; empty when unknown.
   std::string device_key = std::string();
 };

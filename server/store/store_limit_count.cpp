@@ -12,3 +12,8 @@ int store_limit_event_count(ServiceStore* store, const std::string& key, int64_t
   *count = sql_cell_number(rows, 0, 0);
   return 1;
 }
+
+int store_clear_limit_events(ServiceStore* store, const std::string& key) {
+  SqlRows rows;
+  return store->sql->run("DELETE FROM limit_events WHERE limit_key = $1", {sql_text(key)}, &rows);
+}

@@ -9,3 +9,6 @@
 // Events timed after now are counted too: an instance whose clock runs ahead writes them.
 int store_limit_event_count(ServiceStore* store, const std::string& key, int64_t since,
                             int64_t* count);
+
+// Forgets every event of the key.
+int store_clear_limit_events(ServiceStore* store, const std::string& key);
