@@ -29,6 +29,7 @@ struct ServiceContext {
   std::string data_dir;
   int free_checks_per_day = kDefaultFreeChecksPerDay;
   int codes_per_hour = kDefaultCodesPerHour; // sign-in codes the whole service sends an hour
+  int free_checks_per_address = kDefaultFreeChecksPerAddressPerDay;
   ServiceMetrics metrics;
   AlertWake alerts;  // woken when a request queues an alert
   CheckTally checks; // verdicts waiting to be written together

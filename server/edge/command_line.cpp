@@ -38,7 +38,7 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
                        word == "--entitled" || word == "--free-checks-per-day" ||
                        word == "--database" || word == "--secret-key-file" || word == "--threads" ||
                        word == "--db-connections" || word == "--smtp" || word == "--trust-proxy" ||
-                       word == "--codes-per-hour";
+                       word == "--codes-per-hour" || word == "--free-checks-per-address-per-day";
     if (!takes_value) {
       if (word.size() > 1 && word[0] == '-' && word[1] == '-')
         return fail(error, "Unknown option " + word + ".");
@@ -80,6 +80,10 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
         !parse_number(value, 1, kMaxCodesPerHour, &out->codes_per_hour))
       return fail(error, "--codes-per-hour must be a number from 1 to " +
                              std::to_string(kMaxCodesPerHour) + ".");
+    if (word == "--free-checks-per-address-per-day" &&
+        !parse_number(value, 0, kMaxFreeChecksPerDay, &out->free_checks_per_address))
+      return fail(error, "--free-checks-per-address-per-day must be a number from 0 to " +
+                             std::to_string(kMaxFreeChecksPerDay) + ".");
     if (word == "--free-checks-per-day" &&
         !parse_number(value, 0, kMaxFreeChecksPerDay, &out->free_checks_per_day)) {
       return fail(error, "--free-checks-per-day must be a number from 0 to " +
@@ -129,7 +133,8 @@ const char* usage_text() {
   return "Usage:\n"
          "  olvex-service serve --address 127.0.0.1 --port 443 --cert FILE --key FILE --data DIR\n"
          "      [--database postgresql://...] [--secret-key-file FILE] [--suffix-list FILE]\n"
-         "      [--free-checks-per-day N] [--codes-per-hour N] [--threads N] [--db-connections N]\n"
+         "      [--free-checks-per-day N] [--free-checks-per-address-per-day N]\n"
+         "      [--codes-per-hour N] [--threads N] [--db-connections N]\n"
          "      [--trust-proxy ADDRESS[/BITS][,...]]\n"
          "      [--request-log [--request-log-secrets]] [--test-endpoints] [--smtp "
          "smtp://HOST:PORT]\n"

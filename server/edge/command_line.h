@@ -37,6 +37,7 @@ struct CommandLine {
   bool test_endpoints = false;
   int free_checks_per_day = kDefaultFreeChecksPerDay;
   int codes_per_hour = kDefaultCodesPerHour;
+  int free_checks_per_address = kDefaultFreeChecksPerAddressPerDay;
   std::string database_url;         // postgresql://...; empty: the SQLite file in the data folder
   std::string secret_key_file;      // empty: <data>/secret.key
   bool request_log = false;         // write requests.jsonl

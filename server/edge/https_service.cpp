@@ -352,6 +352,7 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
   if (!service_context_open(&service->context, options.context, error)) return nullptr;
   service->context.free_checks_per_day = options.free_checks_per_day;
   service->context.codes_per_hour = options.codes_per_hour;
+  service->context.free_checks_per_address = options.free_checks_per_address;
   std::vector<AddressRange> proxies = options.trusted_proxies;
   service->server.reset(new TlsServer(
       options.cert_file, options.key_file, ConnectionTimes(),

@@ -297,6 +297,36 @@ TEST_F(AttackTest, WrongCodesFromOneNetworkDoNotLockTheOwnerOut) {
   EXPECT_EQ(owner.status, 200) << owner.json.dump();
 }
 
+// Free checks: a name per check does not make a new computer; one network gets 25 a day.
+TEST_F(AttackTest, FreeChecksStopForOneNetworkUnderManyNames) {
+  int answered = 0;
+  int first_refused = 0;
+  for (int i = 1; i <= 40; ++i) {
+    Reply reply = api("{\"action\":\"check_scam\",\"text\":\"hello\",\"device_label\":\"NAME-" +
+                          std::to_string(i) + "\"}",
+                      "", "203.0.113.77");
+    if (reply.status == 200) ++answered;
+    if (reply.status == 429 && first_refused == 0) first_refused = i;
+  }
+  EXPECT_EQ(answered, 25);
+  EXPECT_EQ(first_refused, 26);
+  // Another network still has its own.
+  EXPECT_EQ(api("{\"action\":\"check_scam\",\"text\":\"hello\",\"device_label\":\"NAME-1\"}", "",
+                "203.0.113.78")
+                .status,
+            200);
+  // A linked computer is one computer whatever label it sends: five a day on a free plan.
+  const std::string token = sign_in("07700900324");
+  ASSERT_FALSE(token.empty());
+  int linked = 0;
+  for (int i = 0; i < 8; ++i)
+    linked += api("{\"action\":\"check_scam\",\"text\":\"hello\",\"device_label\":\"PC-" +
+                      std::to_string(i) + "\"}",
+                  token, "203.0.113.79")
+                  .status == 200;
+  EXPECT_EQ(linked, 5);
+}
+
 // What the service writes is its own, whatever the umask it was started under; a data folder
 // others may read is refused.
 TEST_F(AttackTest, ItsFilesAreClosedToOtherUsers) {
