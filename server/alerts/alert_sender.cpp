@@ -49,17 +49,25 @@ int deliver_alert(ServiceStore* store, const AlertDelivery& delivery, const Queu
                   int64_t now, std::string* error) {
   bool delivered = true;
   if (!alert.outbox_written) {
-    if (write_outbox(delivery, alert, now)) {
-      store_alert_outbox_written(store, alert.id);
-    } else {
+    // The mark first, the line after: a line is written only once the mark that stops a
+    // second one is kept, and while this instance still holds the alert.
+    if (!store_alert_outbox_written(store, alert, true)) {
+      *error = "the alert was not marked for the outbox (claim lost or store failed)";
+      delivered = false;
+    } else if (!write_outbox(delivery, alert, now)) {
+      store_alert_outbox_written(store, alert, false);
       *error = "cannot write " + delivery.outbox_file;
       delivered = false;
     }
   }
   if (delivered && !delivery.smtp_url.empty() && is_email(alert.recipient))
     delivered = smtp_send(delivery.smtp_url, mail_of(delivery, alert, now), error) != 0;
-  if (delivered) return store_alert_sent(store, alert.id, now) ? 1 : 0;
-  store_alert_failed(store, alert.id, now + alert_retry_delay(alert.tries),
+  if (delivered) {
+    if (store_alert_sent(store, alert, now)) return 1;
+    *error = "delivered, but the claim was lost before it was marked sent";
+    return 0;
+  }
+  store_alert_failed(store, alert, now + alert_retry_delay(alert.tries),
                      alert.tries >= kAlertMaxTries);
   return 0;
 }

@@ -12,8 +12,10 @@ int64_t limit_wait_seconds(const std::vector<int64_t>& times, const LimitWindow&
                            int64_t now) {
   const int64_t since = now - window.seconds + 1;
   std::vector<int64_t> inside;
+  // Events timed after `now` count too: an instance whose clock runs ahead wrote them, and
+  // leaving them out would let one whose clock runs behind admit too many.
   for (int64_t at : times) {
-    if (at >= since && at <= now) inside.push_back(at);
+    if (at >= since) inside.push_back(at);
   }
   if (static_cast<int>(inside.size()) < window.max_events) return 0;
   std::sort(inside.begin(), inside.end());

@@ -461,7 +461,9 @@ TEST_F(AttackTest, TrustProxyNeedsTheBalancersAddress) {
   // A service that trusts another balancer counts this client by its own address, whatever it
   // writes in X-Forwarded-For: the 31st code asked for in an hour is refused.
   std::vector<std::string> args = serve_args(dir_.path + "/untrusting");
-  args.insert(args.end(), {"--trust-proxy", "10.0.0.0/8"});
+  // On one database with the service above, so with its key.
+  args.insert(args.end(),
+              {"--trust-proxy", "10.0.0.0/8", "--secret-key-file", data_ + "/secret.key"});
   ChildService untrusting = start_child(args);
   int port = ready_port(untrusting);
   ASSERT_GT(port, 0);
