@@ -46,6 +46,7 @@ int serve(const CommandLine& command) {
   options.free_checks_per_day = command.free_checks_per_day;
   options.codes_per_hour = command.codes_per_hour;
   options.free_checks_per_address = command.free_checks_per_address;
+  options.connections_per_network = command.connections_per_network;
   options.request_log = command.request_log;
   options.request_log_secrets = command.request_log_secrets;
   options.trusted_proxies = command.trusted_proxies;

@@ -38,7 +38,8 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
                        word == "--entitled" || word == "--free-checks-per-day" ||
                        word == "--database" || word == "--secret-key-file" || word == "--threads" ||
                        word == "--db-connections" || word == "--smtp" || word == "--trust-proxy" ||
-                       word == "--codes-per-hour" || word == "--free-checks-per-address-per-day";
+                       word == "--codes-per-hour" || word == "--free-checks-per-address-per-day" ||
+                       word == "--connections-per-network";
     if (!takes_value) {
       if (word.size() > 1 && word[0] == '-' && word[1] == '-')
         return fail(error, "Unknown option " + word + ".");
@@ -80,6 +81,9 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
         !parse_number(value, 1, kMaxCodesPerHour, &out->codes_per_hour))
       return fail(error, "--codes-per-hour must be a number from 1 to " +
                              std::to_string(kMaxCodesPerHour) + ".");
+    if (word == "--connections-per-network" &&
+        !parse_number(value, 1, 4096, &out->connections_per_network))
+      return fail(error, "--connections-per-network must be a number from 1 to 4096.");
     if (word == "--free-checks-per-address-per-day" &&
         !parse_number(value, 0, kMaxFreeChecksPerDay, &out->free_checks_per_address))
       return fail(error, "--free-checks-per-address-per-day must be a number from 0 to " +
@@ -135,6 +139,7 @@ const char* usage_text() {
          "      [--database postgresql://...] [--secret-key-file FILE] [--suffix-list FILE]\n"
          "      [--free-checks-per-day N] [--free-checks-per-address-per-day N]\n"
          "      [--codes-per-hour N] [--threads N] [--db-connections N]\n"
+         "      [--connections-per-network N]\n"
          "      [--trust-proxy ADDRESS[/BITS][,...]]\n"
          "      [--request-log [--request-log-secrets]] [--test-endpoints] [--smtp "
          "smtp://HOST:PORT]\n"

@@ -12,6 +12,7 @@
 #include "base/client_network.h"
 #include "core/free_checks.h"
 #include "core/service_context.h"
+#include "edge/connection_caps.h"
 
 // Each kept-alive connection holds a thread while it is open.
 const int kDefaultThreads = 128;
@@ -38,6 +39,7 @@ struct CommandLine {
   int free_checks_per_day = kDefaultFreeChecksPerDay;
   int codes_per_hour = kDefaultCodesPerHour;
   int free_checks_per_address = kDefaultFreeChecksPerAddressPerDay;
+  int connections_per_network = kDefaultConnectionsPerNetwork;
   std::string database_url;         // postgresql://...; empty: the SQLite file in the data folder
   std::string secret_key_file;      // empty: <data>/secret.key
   bool request_log = false;         // write requests.jsonl

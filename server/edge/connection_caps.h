@@ -12,8 +12,10 @@
 #include <mutex>
 #include <string>
 
+const int kDefaultConnectionsPerNetwork = 32;
+
 struct ConnectionCaps {
-  int per_network = 32;
+  int per_network = kDefaultConnectionsPerNetwork;
   int waiting = 96;
   std::mutex lock;
   std::map<std::string, int> open_by_network;

@@ -366,6 +366,7 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
   tune_server(service.get());
   // A quarter of the threads are kept for requests that have arrived.
   service->server->caps().waiting = std::max(4, options.threads * 3 / 4);
+  service->server->caps().per_network = options.connections_per_network;
   add_routes(service.get());
   if (options.test_endpoints) add_test_endpoints(service.get());
   HttpsService* routed = service.get();

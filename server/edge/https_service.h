@@ -7,6 +7,7 @@
 
 #include "base/client_network.h"
 #include "core/service_context.h"
+#include "edge/connection_caps.h"
 
 struct ServeOptions {
   std::string address;
@@ -18,8 +19,10 @@ struct ServeOptions {
   int free_checks_per_day;                   // for a device without an entitled account
   int codes_per_hour = kDefaultCodesPerHour; // sign-in codes the service sends an hour at most
   int free_checks_per_address = kDefaultFreeChecksPerAddressPerDay; // per client network a day
-  bool request_log;         // requests.jsonl in the data folder
-  bool request_log_secrets; // with tokens and PINs left in
+  int connections_per_network =
+      kDefaultConnectionsPerNetwork; // open at once from one network (not a trusted balancer)
+  bool request_log;                  // requests.jsonl in the data folder
+  bool request_log_secrets;          // with tokens and PINs left in
   // Load balancers whose X-Forwarded-For names the client; from others it is ignored.
   std::vector<AddressRange> trusted_proxies;
   int threads;          // request threads; a kept-alive connection holds one
