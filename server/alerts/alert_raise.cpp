@@ -34,9 +34,6 @@ int take_from_budget(ServiceStore* store, int64_t account_id, int64_t now, bool*
 
 int raise_alert(ServiceContext* context, ServiceStore* store, int64_t account_id,
                 const AlertFacts& facts) {
-  std::vector<std::string> recipients;
-  if (!store_alert_recipients(store, account_id, &recipients)) return 0;
-  const std::string text = alert_text(facts);
   // One transaction: the sender never sees half of the recipients, and a repeat is held back
   // only when the alert it repeats was queued.
   SqlTransaction transaction(store->sql);
@@ -47,6 +44,9 @@ int raise_alert(ServiceContext* context, ServiceStore* store, int64_t account_id
     if (!store_take_alert_slot(store, key, facts.at, alert_repeat_seconds(facts), &first)) return 0;
     if (!first) return 1;
   }
+  std::vector<std::string> recipients;
+  if (!store_alert_recipients(store, account_id, &recipients)) return 0;
+  const std::string text = alert_text(facts);
   bool allowed = false;
   if (!take_from_budget(store, account_id, facts.at, &allowed)) return 0;
   if (allowed && !queue_for_recipients(store, account_id, recipients, text, facts.at)) return 0;

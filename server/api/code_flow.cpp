@@ -6,6 +6,7 @@
 #include "api/abuse_limits.h"
 #include "api/recipient_key.h"
 #include "base/client_network.h"
+#include "base/clock_text.h"
 #include "store/store_limit_count.h"
 #include "api/api_actions.h"
 #include "base/identifier.h"
@@ -62,21 +63,24 @@ void log_ceiling_reached(int ceiling, int64_t now) {
   std::fprintf(stderr, "{\"event\":\"code_ceiling_reached\",\"codes_per_hour\":%d}\n", ceiling);
 }
 
-// The service's own ceiling on codes an hour, counted like the other limits: the event is
-// written first, so instances on one database hold to it together.
+std::string utc_minute(int64_t at) { return utc_timestamp(at).substr(0, 16); }
+
+// The service's own ceiling on codes an hour, counted per minute across instances: this code
+// is counted first, then the last sixty minutes summed, so instances on one database hold to
+// it together; a refused code is given back.
 LimitOutcome take_service_ceiling(ServiceContext* context, ServiceStore* store, int64_t now,
-                                  int64_t* event_id, int64_t* retry_after) {
-  const std::string key = "send_pin:service";
+                                  int64_t* retry_after) {
+  const std::string key = "codes:service";
   *retry_after = 0;
-  if (!store_add_limit_event(store, key, now, event_id)) return kLimitFailed;
+  if (!store_add_minute_count(store, key, utc_minute(now), 1)) return kLimitFailed;
   int64_t sent = 0;
-  if (!store_limit_event_count(store, key, now - kHourSeconds + 1, &sent)) {
-    store_remove_limit_event(store, *event_id);
+  if (!store_minute_counts_since(store, key, utc_minute(now - kHourSeconds + 60), &sent)) {
+    store_add_minute_count(store, key, utc_minute(now), -1);
     return kLimitFailed;
   }
   if (sent <= context->codes_per_hour) return kLimitAllowed;
-  store_remove_limit_event(store, *event_id);
-  // The oldest hour's codes leave the window evenly enough: a minute is a fair wait.
+  store_add_minute_count(store, key, utc_minute(now), -1);
+  // The oldest minute leaves the hour within a minute.
   *retry_after = 60;
   log_ceiling_reached(context->codes_per_hour, now);
   return kLimitRefused;
@@ -109,8 +113,7 @@ CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::st
                       "We have already sent several codes to " + mask_identifier(recipient) + ".",
                       wait);
   }
-  int64_t service_event = 0;
-  outcome = take_service_ceiling(context, store, now, &service_event, &wait);
+  outcome = take_service_ceiling(context, store, now, &wait);
   if (outcome != kLimitAllowed) {
     store_remove_limit_event(store, client_event);
     store_remove_limit_event(store, identifier_event);
