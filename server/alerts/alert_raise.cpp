@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "store/store_family.h"
+#include "base/clock_text.h"
 #include "store/store_held_alerts.h"
+#include "store/store_limit_count.h"
 
 namespace {
 
@@ -20,14 +22,26 @@ int queue_for_recipients(ServiceStore* store, int64_t account_id,
   return 1;
 }
 
-// Whether the account may have one more alert this hour; if not, the event is held for the
-// summary. Either way it is counted.
+std::string sent_key(int64_t account_id) { return "alerts:account:" + std::to_string(account_id); }
+
+// The account's alerts of the last sixty minutes, counted per minute (its count row is locked
+// by the caller's transaction once added to, so two instances cannot both take the tenth).
+int alerts_sent_this_hour(ServiceStore* store, int64_t account_id, int64_t now, int64_t* sent) {
+  return store_minute_counts_since(store, sent_key(account_id), utc_minute(now - kHourSeconds + 60),
+                                   sent);
+}
+
+// Whether the account may have one more alert this hour: counted first, then the hour summed,
+// and given back when over; the event is then held for the summary.
 int take_from_budget(ServiceStore* store, int64_t account_id, int64_t now, bool* allowed) {
-  int sent = 0;
-  if (!store_alerts_sent_since(store, account_id, now - kHourSeconds + 1, &sent)) return 0;
-  *allowed = sent < kAlertsPerAccountHour;
-  return *allowed ? store_note_alert_sent(store, account_id, now)
-                  : store_note_alert_held(store, account_id, now);
+  int64_t sent = 0;
+  if (!store_add_minute_count(store, sent_key(account_id), utc_minute(now), 1) ||
+      !alerts_sent_this_hour(store, account_id, now, &sent))
+    return 0;
+  *allowed = sent <= kAlertsPerAccountHour;
+  if (*allowed) return 1;
+  return store_add_minute_count(store, sent_key(account_id), utc_minute(now), -1) &&
+         store_note_alert_held(store, account_id, now);
 }
 
 } // namespace
@@ -64,14 +78,14 @@ int send_alert_summaries(ServiceStore* store, int64_t now, int* queued) {
     if (!store_alert_recipients(store, account_id, &recipients)) return 0;
     SqlTransaction transaction(store->sql);
     if (!transaction.begun()) return 0;
-    int sent = 0;
-    if (!store_alerts_sent_since(store, account_id, now - kHourSeconds + 1, &sent)) return 0;
+    int64_t sent = 0;
+    if (!alerts_sent_this_hour(store, account_id, now, &sent)) return 0;
     // The summary waits until the hour that was full has room again.
     if (sent >= kAlertsPerAccountHour) continue;
     int64_t held = 0;
     if (!store_take_held_alerts(store, account_id, &held)) return 0;
     if (held == 0) continue;
-    if (!store_note_alert_sent(store, account_id, now) ||
+    if (!store_add_minute_count(store, sent_key(account_id), utc_minute(now), 1) ||
         !queue_for_recipients(store, account_id, recipients,
                               alert_summary_text(kAlertsPerAccountHour, held), now) ||
         !transaction.commit())

@@ -63,8 +63,6 @@ void log_ceiling_reached(int ceiling, int64_t now) {
   std::fprintf(stderr, "{\"event\":\"code_ceiling_reached\",\"codes_per_hour\":%d}\n", ceiling);
 }
 
-std::string utc_minute(int64_t at) { return utc_timestamp(at).substr(0, 16); }
-
 // The service's own ceiling on codes an hour, counted per minute across instances: this code
 // is counted first, then the last sixty minutes summed, so instances on one database hold to
 // it together; a refused code is given back.

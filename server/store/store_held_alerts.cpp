@@ -4,11 +4,9 @@
 #include <string>
 
 #include "store/sql_connection.h"
-#include "store/store_limit_count.h"
 
 namespace {
 
-std::string sent_key(int64_t account_id) { return "alerts:account:" + std::to_string(account_id); }
 std::string held_key(int64_t account_id) {
   return "alerts_held:account:" + std::to_string(account_id);
 }
@@ -21,17 +19,6 @@ int add_event(ServiceStore* store, const std::string& key, int64_t at) {
 }
 
 } // namespace
-
-int store_alerts_sent_since(ServiceStore* store, int64_t account_id, int64_t since, int* count) {
-  int64_t counted = 0;
-  if (!store_limit_event_count(store, sent_key(account_id), since, &counted)) return 0;
-  *count = static_cast<int>(counted);
-  return 1;
-}
-
-int store_note_alert_sent(ServiceStore* store, int64_t account_id, int64_t at) {
-  return add_event(store, sent_key(account_id), at);
-}
 
 int store_note_alert_held(ServiceStore* store, int64_t account_id, int64_t at) {
   return add_event(store, held_key(account_id), at);

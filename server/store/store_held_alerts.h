@@ -1,15 +1,12 @@
 #pragma once
-// The events each account's alerts are counted by within the hour, and those held back beyond
-// it, kept among the limit events (pruned after a day like them).
+// The events held back beyond an account's alerts for the hour, kept among the limit events
+// (pruned after a day like them). The alerts sent are counted per minute
+// (store_limit_count.h).
 #include <cstdint>
 #include <vector>
 
 #include "store/service_store.h"
 
-// How many alerts went out for the account since `since`, events timed later included (an
-// instance with a fast clock writes them).
-int store_alerts_sent_since(ServiceStore* store, int64_t account_id, int64_t since, int* count);
-int store_note_alert_sent(ServiceStore* store, int64_t account_id, int64_t at);
 int store_note_alert_held(ServiceStore* store, int64_t account_id, int64_t at);
 
 // The accounts that have alerts held back.
