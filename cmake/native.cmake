@@ -35,11 +35,19 @@ if(CALLWARDEN_FUZZ)
   # The service's message judge is platform-free, so its fuzzer is built here too.
   add_subdirectory(${CMAKE_SOURCE_DIR}/server/judge ${CMAKE_BINARY_DIR}/server/judge)
   target_compile_options(olvex_judge PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
+  # So are the HTTP edge's decisions on a request's head (what is refused before any body is
+  # read, which site a host names, which address a client counts as): no HTTP library needed.
+  add_library(olvex_edge_decisions STATIC
+    ${CMAKE_SOURCE_DIR}/server/edge/request_guard.cpp ${CMAKE_SOURCE_DIR}/server/edge/client_address.cpp
+    ${CMAKE_SOURCE_DIR}/server/base/client_network.cpp ${CMAKE_SOURCE_DIR}/server/base/service_hosts.cpp)
+  target_include_directories(olvex_edge_decisions PUBLIC ${CMAKE_SOURCE_DIR}/server ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(olvex_edge_decisions PUBLIC CALLWARDEN_VENDOR_DOMAIN="${CALLWARDEN_VENDOR_DOMAIN}")
+  target_compile_options(olvex_edge_decisions PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
   file(GLOB FUZZERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)
   foreach(src IN LISTS FUZZERS)
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
-    target_link_libraries(${name} PRIVATE callwarden_core olvex_judge)
+    target_link_libraries(${name} PRIVATE callwarden_core olvex_judge olvex_edge_decisions)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   endforeach()

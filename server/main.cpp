@@ -44,9 +44,12 @@ int serve(const CommandLine& command) {
   options.context.db_connections = command.db_connections;
   options.test_endpoints = command.test_endpoints;
   options.free_checks_per_day = command.free_checks_per_day;
+  options.codes_per_hour = command.codes_per_hour;
+  options.free_checks_per_address = command.free_checks_per_address;
+  options.connections_per_network = command.connections_per_network;
   options.request_log = command.request_log;
   options.request_log_secrets = command.request_log_secrets;
-  options.trust_proxy = command.trust_proxy;
+  options.trusted_proxies = command.trusted_proxies;
   options.threads = command.threads;
   options.smtp_url = command.smtp_url;
   options.sms.sendsms_url = command.sms_url;

@@ -5,12 +5,15 @@
 
 #include "base/clock_text.h"
 #include "base/request_log.h"
+#include "alerts/alert_raise.h"
 #include "alerts/smtp_mail.h"
 
 namespace {
 
 // Another instance's alerts, and retries, are found by looking this often.
 const int kLookMilliseconds = 1000;
+// Summaries of alerts held back are looked for this often.
+const int64_t kSummaryLookSeconds = 10;
 
 bool is_email(const std::string& recipient) { return recipient.find('@') != std::string::npos; }
 
@@ -46,23 +49,39 @@ int deliver_alert(ServiceStore* store, const AlertDelivery& delivery, const Queu
                   int64_t now, std::string* error) {
   bool delivered = true;
   if (!alert.outbox_written) {
-    if (write_outbox(delivery, alert, now)) {
-      store_alert_outbox_written(store, alert.id);
-    } else {
+    // The mark first, the line after: a line is written only once the mark that stops a
+    // second one is kept, and while this instance still holds the alert.
+    if (!store_alert_outbox_written(store, alert, true)) {
+      *error = "the alert was not marked for the outbox (claim lost or store failed)";
+      delivered = false;
+    } else if (!write_outbox(delivery, alert, now)) {
+      store_alert_outbox_written(store, alert, false);
       *error = "cannot write " + delivery.outbox_file;
       delivered = false;
     }
   }
   if (delivered && !delivery.smtp_url.empty() && is_email(alert.recipient))
     delivered = smtp_send(delivery.smtp_url, mail_of(delivery, alert, now), error) != 0;
-  if (delivered) return store_alert_sent(store, alert.id, now) ? 1 : 0;
-  store_alert_failed(store, alert.id, now + alert_retry_delay(alert.tries),
+  if (delivered) {
+    if (store_alert_sent(store, alert, now)) return 1;
+    *error = "delivered, but the claim was lost before it was marked sent";
+    return 0;
+  }
+  store_alert_failed(store, alert, now + alert_retry_delay(alert.tries),
                      alert.tries >= kAlertMaxTries);
   return 0;
 }
 
 void alert_sender_loop(StorePool* pool, AlertWake* wake, const AlertDelivery& delivery) {
+  int64_t summaries_at = 0;
   do {
+    int64_t started = static_cast<int64_t>(std::time(nullptr));
+    if (started >= summaries_at) {
+      StoreLease lease(pool);
+      int queued = 0;
+      if (lease.get()) send_alert_summaries(lease.get(), started, &queued, delivery.texts);
+      summaries_at = started + kSummaryLookSeconds;
+    }
     for (;;) {
       StoreLease lease(pool);
       ServiceStore* store = lease.get();

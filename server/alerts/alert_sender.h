@@ -9,10 +9,13 @@
 #include "store/store_family.h"
 #include "store/store_pool.h"
 
+struct ServiceContext;
+
 struct AlertDelivery {
   std::string outbox_file;
   std::string smtp_url; // empty: the outbox file only
   std::string mail_from;
+  ServiceContext* texts = nullptr; // when mobiles get texts, summaries are texted too
 };
 
 // How long a claimed alert is held by the instance that claimed it.

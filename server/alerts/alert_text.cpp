@@ -35,6 +35,15 @@ std::string call_whom(const std::string& person_name) {
   return "call " + name + " now.";
 }
 
+std::string lock_in_words(int64_t seconds) {
+  if (seconds >= 60 * 60) {
+    int64_t hours = seconds / (60 * 60);
+    return std::to_string(hours) + (hours == 1 ? " hour" : " hours");
+  }
+  int64_t minutes = (seconds + 59) / 60;
+  return std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes");
+}
+
 } // namespace
 
 std::string tool_display_name(const std::string& tool_name) {
@@ -46,6 +55,23 @@ std::string tool_display_name(const std::string& tool_name) {
   if (folded.size() > 4 && folded.compare(folded.size() - 4, 4, ".exe") == 0)
     name.resize(name.size() - 4);
   return name.empty() ? std::string("a remote-control program") : name;
+}
+
+std::string tool_canonical_name(const std::string& tool_name) {
+  std::string name = lower(one_line(tool_name, 260));
+  size_t folder = name.find_last_of("\\/");
+  if (folder != std::string::npos) name = name.substr(folder + 1);
+  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0)
+    name.resize(name.size() - 4);
+  std::string letters;
+  for (char c : name) {
+    if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || (c & 0x80)) letters.push_back(c);
+  }
+  for (const ToolName& tool : kTools) {
+    const std::string prefix = tool.prefix;
+    if (letters.compare(0, prefix.size(), prefix) == 0) return prefix;
+  }
+  return letters.substr(0, 60);
 }
 
 std::string one_line(const std::string& text, size_t max_characters) {
@@ -79,6 +105,9 @@ std::string alert_text(const AlertFacts& facts) {
            device + when + ask;
   case kAlertWrongPins:
     return "Someone typed a wrong Guardian PIN 3 times in a row on " + device + when + ask;
+  case kAlertPinLocked:
+    return "Someone typed 5 wrong Guardian PINs on " + device + when + "The PIN is locked for " +
+           lock_in_words(facts.locked_seconds) + ". " + ask;
   case kAlertScamChecked:
     return "A message checked on " + device + when.substr(0, when.size() - 2) +
            " looks like a scam. " + ask;
@@ -88,16 +117,26 @@ std::string alert_text(const AlertFacts& facts) {
 }
 
 std::string alert_repeat_key(int64_t account_id, const AlertFacts& facts) {
-  const std::string base = std::to_string(account_id) + ":" + lower(one_line(facts.device_label));
+  // A linked computer is known by its link, not by the label it sends, which it may change.
+  const std::string computer =
+      facts.device_key.empty() ? lower(one_line(facts.device_label)) : "link:" + facts.device_key;
+  const std::string base = std::to_string(account_id) + ":" + computer;
   if (is_protection_alert(facts.kind)) return protection_alert_key(facts.kind) + ":" + base;
   switch (facts.kind) {
-  case kAlertToolStopped: return "tool:" + base + ":" + lower(tool_display_name(facts.tool_name));
+  case kAlertToolStopped: return "tool:" + base + ":" + tool_canonical_name(facts.tool_name);
   case kAlertWrongPins: return "wrong-pins:" + base;
+  case kAlertPinLocked: return "pin-locked:" + base;
   case kAlertScamChecked: return "scam:" + base;
   case kAlertOverrideStarted: return std::string();
   default: break; // protection alerts, above
   }
   return std::string();
+}
+
+std::string alert_summary_text(int per_hour, int64_t more) {
+  return "Callwarden sent you " + std::to_string(per_hour) +
+         " alerts about your family's computers within one hour, and " + std::to_string(more) +
+         (more == 1 ? " more event" : " more events") + ": see the family page.";
 }
 
 int64_t alert_repeat_seconds(const AlertFacts& facts) {

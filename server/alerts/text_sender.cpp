@@ -56,6 +56,20 @@ int queue_alert_texts(ServiceContext* context, ServiceStore* store, int64_t acco
   return 1;
 }
 
+int queue_summary_texts(ServiceContext* context, ServiceStore* store, int64_t account_id,
+                        const std::vector<std::string>& recipients, const std::string& summary,
+                        int64_t now) {
+  if (!context->texts_on) return 1;
+  const std::string text = gsm7_fold(summary);
+  for (const std::string& recipient : recipients) {
+    if (!is_uk_mobile(recipient)) continue;
+    if (!store_queue_text(store, account_id, international_mobile(recipient), text, kTextForAlert,
+                          0, now))
+      return 0;
+  }
+  return 1;
+}
+
 int deliver_text(ServiceStore* store, const SmsGateway& gateway, const QueuedText& text,
                  int64_t now, std::string* error) {
   if (text.expires_at != 0 && text.expires_at <= now) {

@@ -31,6 +31,10 @@ int queue_code_text(ServiceContext* context, ServiceStore* store, int64_t accoun
 // The caller wakes the sender once it commits (text_sender_wake).
 int queue_alert_texts(ServiceContext* context, ServiceStore* store, int64_t account_id,
                       const std::vector<std::string>& recipients, const AlertFacts& facts);
+// The same for the summary of alerts held back in a full hour, whose words are given.
+int queue_summary_texts(ServiceContext* context, ServiceStore* store, int64_t account_id,
+                        const std::vector<std::string>& recipients, const std::string& summary,
+                        int64_t now);
 void text_sender_wake(ServiceContext* context);
 
 // Sends one claimed text and records the outcome: 1 when the gateway took it.

@@ -23,7 +23,9 @@ struct LimitRule {
 extern const LimitRule kSendPinPerIdentifier;
 // send_pin: 30 codes an hour asked for from one client address.
 extern const LimitRule kSendPinPerClient;
-// verify_pin: 10 codes tried an hour on one account, across all its challenges.
+// verify_pin: 10 codes tried an hour on one account from one client network, across all its
+// challenges, and 50 from anywhere: one network cannot lock the account's owner out.
+extern const LimitRule kCodeTriesPerAccountClient;
 extern const LimitRule kCodeTriesPerAccount;
 
 // How long, from `now`, until one more event fits in the window, given the times of the

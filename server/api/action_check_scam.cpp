@@ -1,6 +1,9 @@
 // check_scam: the rule engine behind the daily allowance of free checks.
+#include <algorithm>
+
 #include "alerts/alert_raise.h"
 #include "api/api_actions.h"
+#include "base/client_network.h"
 #include "base/clock_text.h"
 #include "judge/scam_engine.h"
 
@@ -13,6 +16,12 @@ std::string allowance_used(int per_day) {
   return "You have used today's " + std::to_string(per_day) +
          " free scam checks on this computer. Upgrade to a Family plan for unlimited checks, "
          "or try again tomorrow.";
+}
+
+std::string network_used(int per_day) {
+  return "The computers on this network have used today's " + std::to_string(per_day) +
+         " free scam checks. Upgrade to a Family plan for unlimited checks, or try again "
+         "tomorrow.";
 }
 
 bool only_blanks(const std::string& text) {
@@ -37,6 +46,7 @@ void note_verdict(ServiceContext* context, const ActionInput& input, const std::
   facts.device_label = member_text(input, "device_label");
   facts.person_name = input.device.person_name;
   facts.at = input.now;
+  facts.device_key = input.device.link_id;
   raise_alert(context, store, input.account_id, facts);
 }
 
@@ -69,15 +79,34 @@ ApiAnswer action_check_scam(ServiceContext* context, const ActionInput& input) {
     }
     std::string day = utc_day(input.now);
     // Counted first and given back when over: checks sent at once cannot all see room left.
+    // A linked computer is counted as itself, whatever label it sends; every device as well
+    // among those of its client's network.
     if (!unlimited) {
-      if (!store_count_check(store, device, day, &used))
+      const std::string computer =
+          input.linked ? "link:" + input.device.link_id : "device:" + device;
+      if (!store_count_check(store, computer, day, &used))
         return error_answer(500, STORE_FAILURE_TEXT);
       if (used > context->free_checks_per_day) {
-        store_uncount_check(store, device, day);
+        store_uncount_check(store, computer, day);
         metrics_note_limit(&context->metrics, "free_checks");
         return limited_answer(allowance_used(context->free_checks_per_day),
                               seconds_to_next_day(input.now));
       }
+      const std::string network = "client:" + client_network(input.client);
+      int network_used_count = 0;
+      if (!store_count_check(store, network, day, &network_used_count)) {
+        store_uncount_check(store, computer, day);
+        return error_answer(500, STORE_FAILURE_TEXT);
+      }
+      if (network_used_count > context->free_checks_per_address) {
+        store_uncount_check(store, network, day);
+        store_uncount_check(store, computer, day);
+        metrics_note_limit(&context->metrics, "free_checks_address");
+        return limited_answer(network_used(context->free_checks_per_address),
+                              seconds_to_next_day(input.now));
+      }
+      used = std::max(used, context->free_checks_per_day -
+                                (context->free_checks_per_address - network_used_count));
     }
   }
 

@@ -69,6 +69,7 @@ ApiAnswer action_report_protection(ServiceContext* context, const ActionInput& i
 
   AlertFacts facts;
   facts.device_label = label;
+  facts.device_key = input.device.link_id;
   facts.person_name = input.device.person_name;
   facts.at = input.now;
   facts.happened_at = at;

@@ -36,8 +36,9 @@ ApiAnswer action_verify_pin(ServiceContext* context, const ActionInput& input) {
   StoreLease lease(context->store);
   ServiceStore* store = lease.get();
   if (!store) return error_answer(500, STORE_FAILURE_TEXT);
-  CodeResult checked = check_code(context, store, member_text(input, "challenge_id"),
-                                  member_text(input, "pin_code"), kCodeForSignIn, input.now);
+  CodeResult checked =
+      check_code(context, store, member_text(input, "challenge_id"), member_text(input, "pin_code"),
+                 kCodeForSignIn, input.client, input.now);
   if (checked.status != 200) return refusal(checked);
 
   std::string random_part;

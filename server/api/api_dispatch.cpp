@@ -47,6 +47,7 @@ const char* const kNotJsonType =
 const char* const kNotJson = "The request is not valid JSON.";
 const char* const kNotObject = "The request must be a JSON object.";
 const char* const kNoAction = "The request does not say which action to take (\"action\").";
+const char* const kLabelTooLong = "The computer's name is too long.";
 const char* const kBadToken =
     "The sign-in token of this computer is not valid. Please sign in again.";
 const char* const kUnknownToken =
@@ -121,6 +122,13 @@ ApiAnswer handle_api_request(ServiceContext* context, const ApiRequest& request,
           action);
     }
   }
+
+  // The label is checked before anything is stored, whatever the action: even a status call
+  // keeps it for the family page.
+  auto label = body.find("device_label");
+  if (label != body.end() && label->is_string() &&
+      label->get_ref<const std::string&>().size() > kMaxLabelBytes)
+    return named(error_answer(400, kLabelTooLong), action);
 
   ActionInput input{&body, false, 0, DeviceLink(), now, request.client};
   if (action->token_use != kTokenIgnored) {

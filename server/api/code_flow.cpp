@@ -1,6 +1,13 @@
 #include "api/code_flow.h"
 
+#include <atomic>
+#include <cstdio>
+
 #include "api/abuse_limits.h"
+#include "api/recipient_key.h"
+#include "base/client_network.h"
+#include "base/clock_text.h"
+#include "store/store_limit_count.h"
 #include "api/api_actions.h"
 #include "base/identifier.h"
 #include "alerts/pin_outbox.h"
@@ -46,6 +53,38 @@ CodeResult refused_by(ServiceContext* context, const LimitRule& rule, const std:
   return result;
 }
 
+const int64_t kHourSeconds = 60 * 60;
+const char* const kServiceCeiling = "send_pin_service";
+
+// The operator hears once a minute at most that the ceiling holds codes back.
+void log_ceiling_reached(int ceiling, int64_t now) {
+  static std::atomic<int64_t> logged_at{0};
+  int64_t last = logged_at.load();
+  if (now - last < 60 || !logged_at.compare_exchange_strong(last, now)) return;
+  std::fprintf(stderr, "{\"event\":\"code_ceiling_reached\",\"codes_per_hour\":%d}\n", ceiling);
+}
+
+// The service's own ceiling on codes an hour, counted per minute across instances: this code
+// is counted first, then the last sixty minutes summed, so instances on one database hold to
+// it together; a refused code is given back.
+LimitOutcome take_service_ceiling(ServiceContext* context, ServiceStore* store, int64_t now,
+                                  int64_t* retry_after) {
+  const std::string key = "codes:service";
+  *retry_after = 0;
+  if (!store_add_minute_count(store, key, utc_minute(now), 1)) return kLimitFailed;
+  int64_t sent = 0;
+  if (!store_minute_counts_since(store, key, utc_minute(now - kHourSeconds + 60), &sent)) {
+    store_add_minute_count(store, key, utc_minute(now), -1);
+    return kLimitFailed;
+  }
+  if (sent <= context->codes_per_hour) return kLimitAllowed;
+  store_add_minute_count(store, key, utc_minute(now), -1);
+  // The oldest minute leaves the hour within a minute.
+  *retry_after = 60;
+  log_ceiling_reached(context->codes_per_hour, now);
+  return kLimitRefused;
+}
+
 } // namespace
 
 CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::string& recipient,
@@ -54,13 +93,16 @@ CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::st
   int64_t client_event = 0;
   int64_t identifier_event = 0;
   int64_t wait = 0;
+  // Limits count the real recipient and the client's network, not how either was spelled.
   LimitOutcome outcome =
-      limit_take(store, kSendPinPerClient, "send_pin:client:" + client, now, &client_event, &wait);
+      limit_take(store, kSendPinPerClient, "send_pin:client:" + client_network(client), now,
+                 &client_event, &wait);
   if (outcome == kLimitRefused)
     return refused_by(context, kSendPinPerClient,
                       "Too many sign-in codes have been asked for from this network.", wait);
   if (outcome == kLimitFailed) return refused(500, STORE_FAILURE_TEXT);
-  outcome = limit_take(store, kSendPinPerIdentifier, "send_pin:identifier:" + recipient, now,
+  outcome = limit_take(store, kSendPinPerIdentifier,
+                       "send_pin:identifier:" + recipient_limit_key(recipient), now,
                        &identifier_event, &wait);
   if (outcome != kLimitAllowed) {
     // Only codes that are sent count against the network.
@@ -69,6 +111,17 @@ CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::st
     return refused_by(context, kSendPinPerIdentifier,
                       "We have already sent several codes to " + mask_identifier(recipient) + ".",
                       wait);
+  }
+  outcome = take_service_ceiling(context, store, now, &wait);
+  if (outcome != kLimitAllowed) {
+    store_remove_limit_event(store, client_event);
+    store_remove_limit_event(store, identifier_event);
+    if (outcome == kLimitFailed) return refused(500, STORE_FAILURE_TEXT);
+    metrics_note_limit(&context->metrics, kServiceCeiling);
+    CodeResult result = refused(429, "The service is sending a great many codes just now. Please "
+                                     "wait a minute and try again.");
+    result.retry_after = wait;
+    return result;
   }
 
   CodeResult result;
@@ -97,7 +150,8 @@ CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::st
 }
 
 CodeResult check_code(ServiceContext* context, ServiceStore* store, const std::string& challenge_id,
-                      const std::string& typed, const char* purpose, int64_t now) {
+                      const std::string& typed, const char* purpose, const std::string& client,
+                      int64_t now) {
   std::string code;
   if (!read_code(typed, &code)) return refused(400, kBadCodeForm);
   CodeResult result;
@@ -110,17 +164,30 @@ CodeResult check_code(ServiceContext* context, ServiceStore* store, const std::s
 
   // Every code tried counts against the account before it is compared, so tries sent at once
   // cannot get past the limit; a right code is then taken off again.
+  const std::string account = std::to_string(challenge.account_id);
+  int64_t client_try = 0;
   int64_t try_event = 0;
   int64_t wait = 0;
-  LimitOutcome outcome = limit_take(store, kCodeTriesPerAccount,
-                                    "code_tries:account:" + std::to_string(challenge.account_id),
-                                    now, &try_event, &wait);
+  LimitOutcome outcome =
+      limit_take(store, kCodeTriesPerAccountClient,
+                 "code_tries:account_client:" + account + ":" + client_network(client), now,
+                 &client_try, &wait);
   if (outcome == kLimitRefused)
+    return refused_by(context, kCodeTriesPerAccountClient,
+                      "Too many wrong codes have been tried for this account from this network.",
+                      wait);
+  if (outcome == kLimitFailed) return refused(500, STORE_FAILURE_TEXT);
+  outcome = limit_take(store, kCodeTriesPerAccount, "code_tries:account:" + account, now,
+                       &try_event, &wait);
+  if (outcome != kLimitAllowed) {
+    store_remove_limit_event(store, client_try);
+    if (outcome == kLimitFailed) return refused(500, STORE_FAILURE_TEXT);
     return refused_by(context, kCodeTriesPerAccount,
                       "Too many wrong codes have been tried for this account.", wait);
-  if (outcome == kLimitFailed) return refused(500, STORE_FAILURE_TEXT);
+  }
   if (!store_take_challenge_try(store, challenge_id, now, &challenge)) {
     // Tries sent at once used it up, or the right one used it, since it was read above.
+    store_remove_limit_event(store, client_try);
     store_remove_limit_event(store, try_event);
     bool spent = store_find_challenge(store, challenge_id, &challenge) && !challenge.used &&
                  challenge.tries_left <= 0;
@@ -128,6 +195,7 @@ CodeResult check_code(ServiceContext* context, ServiceStore* store, const std::s
   }
   if (!store_code_matches(store, challenge, code))
     return refused(401, challenge.tries_left > 0 ? kWrongCode : kNoTriesLeft);
+  store_remove_limit_event(store, client_try);
   store_remove_limit_event(store, try_event);
   // However many send the right code at once, one of them uses it.
   if (!store_use_challenge(store, challenge_id)) return refused(401, kExpiredCode);

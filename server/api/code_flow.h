@@ -25,7 +25,10 @@ CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::st
                      int64_t now);
 
 // Checks a code as typed ("123 456" is fine) against the challenge, which must be for
-// `purpose`. Every try counts against the challenge's account before it is compared; a right
-// code is used up, once, however many send it at once.
+// `purpose`. Every try counts before it is compared, against the challenge's account from the
+// client's network (tightly) and against the account from anywhere (loosely, so that one
+// network cannot lock its owner out); a right code is used up, once, however many send it at
+// once.
 CodeResult check_code(ServiceContext* context, ServiceStore* store, const std::string& challenge_id,
-                      const std::string& typed, const char* purpose, int64_t now);
+                      const std::string& typed, const char* purpose, const std::string& client,
+                      int64_t now);

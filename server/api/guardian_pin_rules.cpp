@@ -8,6 +8,13 @@ bool is_four_digits(const std::string& pin) {
   return true;
 }
 
+int64_t guardian_lock_seconds(int earlier_lockouts) {
+  static const int64_t kLadder[] = {15 * 60, 60 * 60, 4 * 60 * 60, 24 * 60 * 60};
+  if (earlier_lockouts < 0) earlier_lockouts = 0;
+  if (earlier_lockouts > 3) earlier_lockouts = 3;
+  return kLadder[earlier_lockouts];
+}
+
 std::string weak_pin_reason(const std::string& pin) {
   if (!is_four_digits(pin)) return std::string();
   int d[4];

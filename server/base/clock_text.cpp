@@ -18,3 +18,5 @@ std::string format_utc(int64_t seconds, const char* format) {
 std::string utc_day(int64_t seconds) { return format_utc(seconds, "%Y-%m-%d"); }
 
 std::string utc_timestamp(int64_t seconds) { return format_utc(seconds, "%Y-%m-%dT%H:%M:%SZ"); }
+
+std::string utc_minute(int64_t seconds) { return format_utc(seconds, "%Y-%m-%dT%H:%M"); }

@@ -18,11 +18,18 @@ struct ContextOptions {
   int db_connections = 8;
 };
 
+// Codes sent an hour across the service, whoever they are for: a ceiling on what an attack
+// spread over many recipients and networks can make the service send.
+const int kDefaultCodesPerHour = 1000;
+const int kMaxCodesPerHour = 100000;
+
 struct ServiceContext {
   StorePool* store = nullptr;
   PublicSuffixList suffixes;
   std::string data_dir;
   int free_checks_per_day = kDefaultFreeChecksPerDay;
+  int codes_per_hour = kDefaultCodesPerHour; // sign-in codes the whole service sends an hour
+  int free_checks_per_address = kDefaultFreeChecksPerAddressPerDay;
   ServiceMetrics metrics;
   AlertWake alerts;      // woken when a request queues an alert
   bool texts_on = false; // mobiles get texts through the SMS gateway (serve --sms)

@@ -29,7 +29,6 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
     bool* flag = word == "--test-endpoints"        ? &out->test_endpoints
                  : word == "--request-log"         ? &out->request_log
                  : word == "--request-log-secrets" ? &out->request_log_secrets
-                 : word == "--trust-proxy"         ? &out->trust_proxy
                                                    : nullptr;
     if (flag) {
       *flag = true;
@@ -39,7 +38,9 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
                        word == "--key" || word == "--data" || word == "--suffix-list" ||
                        word == "--entitled" || word == "--free-checks-per-day" ||
                        word == "--database" || word == "--secret-key-file" || word == "--threads" ||
-                       word == "--db-connections" || word == "--smtp" || word == "--sms" ||
+                       word == "--db-connections" || word == "--smtp" || word == "--trust-proxy" ||
+                       word == "--codes-per-hour" || word == "--free-checks-per-address-per-day" ||
+                       word == "--connections-per-network" || word == "--sms" ||
                        word == "--sms-from" || word == "--sms-reports";
     if (!takes_value) {
       if (word.size() > 1 && word[0] == '-' && word[1] == '-')
@@ -47,6 +48,9 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
       out->values.push_back(word);
       continue;
     }
+    if (word == "--trust-proxy" && (i + 1 >= args.size() || args[i + 1].compare(0, 2, "--") == 0))
+      return fail(error, "--trust-proxy needs the load balancer's address: --trust-proxy "
+                         "ADDRESS[/BITS][,ADDRESS[/BITS]...], such as 10.0.0.5 or 10.0.0.0/24.");
     if (i + 1 >= args.size()) return fail(error, "The option " + word + " needs a value.");
     const std::string& value = args[++i];
     if (word == "--address") out->address = value;
@@ -56,6 +60,10 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
     if (word == "--suffix-list") out->suffix_file = value;
     if (word == "--database") out->database_url = value;
     if (word == "--secret-key-file") out->secret_key_file = value;
+    std::string ranges_error;
+    if (word == "--trust-proxy" &&
+        !parse_address_ranges(value, &out->trusted_proxies, &ranges_error))
+      return fail(error, "--trust-proxy: " + ranges_error);
     if (word == "--smtp") {
       if (value.compare(0, 7, "smtp://") != 0 && value.compare(0, 8, "smtps://") != 0)
         return fail(error, "--smtp must be an address such as smtp://127.0.0.1:25.");
@@ -83,6 +91,17 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
     if (word == "--entitled" && !parse_number(value, 0, 1, &out->entitled)) {
       return fail(error, "--entitled must be 0 or 1.");
     }
+    if (word == "--codes-per-hour" &&
+        !parse_number(value, 1, kMaxCodesPerHour, &out->codes_per_hour))
+      return fail(error, "--codes-per-hour must be a number from 1 to " +
+                             std::to_string(kMaxCodesPerHour) + ".");
+    if (word == "--connections-per-network" &&
+        !parse_number(value, 1, 4096, &out->connections_per_network))
+      return fail(error, "--connections-per-network must be a number from 1 to 4096.");
+    if (word == "--free-checks-per-address-per-day" &&
+        !parse_number(value, 0, kMaxFreeChecksPerDay, &out->free_checks_per_address))
+      return fail(error, "--free-checks-per-address-per-day must be a number from 0 to " +
+                             std::to_string(kMaxFreeChecksPerDay) + ".");
     if (word == "--free-checks-per-day" &&
         !parse_number(value, 0, kMaxFreeChecksPerDay, &out->free_checks_per_day)) {
       return fail(error, "--free-checks-per-day must be a number from 0 to " +
@@ -134,7 +153,10 @@ const char* usage_text() {
   return "Usage:\n"
          "  olvex-service serve --address 127.0.0.1 --port 443 --cert FILE --key FILE --data DIR\n"
          "      [--database postgresql://...] [--secret-key-file FILE] [--suffix-list FILE]\n"
-         "      [--free-checks-per-day N] [--threads N] [--db-connections N] [--trust-proxy]\n"
+         "      [--free-checks-per-day N] [--free-checks-per-address-per-day N]\n"
+         "      [--codes-per-hour N] [--threads N] [--db-connections N]\n"
+         "      [--connections-per-network N]\n"
+         "      [--trust-proxy ADDRESS[/BITS][,...]]\n"
          "      [--request-log [--request-log-secrets]] [--test-endpoints] [--smtp "
          "smtp://HOST:PORT]\n"
          "      [--sms http://HOST:13013/cgi-bin/sendsms?username=U&password=P\n"

@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "base/client_network.h"
 #include "core/free_checks.h"
+#include "core/service_context.h"
+#include "edge/connection_caps.h"
 
 // Each kept-alive connection holds a thread while it is open.
 const int kDefaultThreads = 128;
@@ -35,11 +38,15 @@ struct CommandLine {
   std::string suffix_file;
   bool test_endpoints = false;
   int free_checks_per_day = kDefaultFreeChecksPerDay;
+  int codes_per_hour = kDefaultCodesPerHour;
+  int free_checks_per_address = kDefaultFreeChecksPerAddressPerDay;
+  int connections_per_network = kDefaultConnectionsPerNetwork;
   std::string database_url;         // postgresql://...; empty: the SQLite file in the data folder
   std::string secret_key_file;      // empty: <data>/secret.key
   bool request_log = false;         // write requests.jsonl
   bool request_log_secrets = false; // and keep tokens and PINs in it
-  bool trust_proxy = false;         // the client's address from X-Forwarded-For
+  // The load balancers whose X-Forwarded-For names the client (--trust-proxy A[/BITS],...).
+  std::vector<AddressRange> trusted_proxies;
   int threads = kDefaultThreads;
   std::string smtp_url; // smtp://host:port: alerts also go by email
   std::string sms_url;  // the SMS gateway's sendsms URL: mobiles get texts

@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -16,6 +17,8 @@
 #include "api/api_dispatch.h"
 #include "api/canned_answers.h"
 #include "edge/client_address.h"
+#include "edge/request_guard.h"
+#include "edge/tls_server.h"
 #include "base/clock_text.h"
 #include "base/request_log.h"
 #include "core/service_context.h"
@@ -30,7 +33,7 @@ struct HttpsService {
   ServiceContext context;
   CannedAnswers canned;
   ServeOptions options;
-  std::unique_ptr<httplib::SSLServer> server;
+  std::unique_ptr<TlsServer> server;
   int port = 0;
   std::atomic<bool> run_finished{false};
   // Checks' verdicts are written, and old limit events and challenges swept out, here.
@@ -44,10 +47,11 @@ struct HttpsService {
 
 namespace {
 
-// Bodies above the API's own limit are still read, so that the log shows
-// them and the answer is a proper 413; beyond this the library refuses.
-const size_t kReadLimit = 8 * 1024 * 1024;
+// No body is read beyond the API's own limit: a longer one announced is refused at once, before
+// any of it is read.
+const size_t kReadLimit = kMaxRequestBytes;
 const int kKeepAliveRequests = 10000;
+const int kListenQueue = 1024;
 const int kHousekeepingSeconds = 10 * 60;
 const int kCheckWriteSeconds = 1;
 
@@ -88,7 +92,8 @@ std::string client_of(HttpsService* service, const httplib::Request& req) {
   // A balancer may add its own X-Forwarded-For line after the client's: the last one counts.
   size_t lines = req.get_header_value_count("X-Forwarded-For");
   std::string forwarded = lines ? req.get_header_value("X-Forwarded-For", lines - 1) : "";
-  return client_address(req.remote_addr, forwarded, service->options.trust_proxy);
+  return client_address(req.remote_addr, forwarded,
+                        address_in_ranges(req.remote_addr, service->options.trusted_proxies));
 }
 
 // A delivery report's path holds the text's report id, which is all it takes to send one.
@@ -202,13 +207,45 @@ void on_web_request(HttpsService* service, const httplib::Request& req, httplib:
 
 bool is_web_form_path(const std::string& path) { return path.compare(0, 8, "/family/") == 0; }
 
+HeadFields head_fields(const httplib::Request& req) {
+  HeadFields fields;
+  for (const auto& header : req.headers)
+    fields.push_back(header);
+  return fields;
+}
+
+// An answer given before the body is read leaves the body's bytes on the connection, where they
+// would be read as the next request: the connection closes after it.
+void close_after_answer(httplib::Response& res) {
+  connection_close_after_answer();
+  res.set_header("Connection", "close");
+}
+
+// Refuses what the head alone shows to be wrong: a body on a GET or HEAD, a body announced
+// beyond the limit, a length given twice or not at all.
+bool refused_by_guard(HttpsService* service, const httplib::Request& req, httplib::Response& res) {
+  GuardVerdict verdict = guard_request_head(req.method, head_fields(req), kReadLimit);
+  if (verdict.status == 0) return false;
+  Clock::time_point started = Clock::now();
+  if (req.path == API_PATH) log_request(service, req);
+  if (verdict.close) close_after_answer(res);
+  send_answer(res, error_answer(verdict.status, verdict.text));
+  note_request(service, req, "none", verdict.status, started);
+  return true;
+}
+
 // The host decides the site, before any route: the API goes on to its routes, the web pages
 // are answered here. A form's body is read only after this step, so POSTs to the family
 // page's paths go on to on_web_form.
 httplib::Server::HandlerResponse route_by_host(HttpsService* service, const httplib::Request& req,
                                                httplib::Response& res) {
+  connection_head_read();
+  if (refused_by_guard(service, req, res)) return httplib::Server::HandlerResponse::Handled;
   SiteHost host = site_host(req.get_header_value("Host"));
   if (host == kHostApi) return httplib::Server::HandlerResponse::Unhandled;
+  if (head_announces_body(head_fields(req)) &&
+      !(host == kHostWeb && req.method == "POST" && is_web_form_path(req.path)))
+    close_after_answer(res);
   if (host == kHostWeb) {
     if (req.method == "POST" && is_web_form_path(req.path))
       return httplib::Server::HandlerResponse::Unhandled;
@@ -234,6 +271,9 @@ httplib::Server::HandlerResponse on_error(HttpsService* service, const httplib::
                                           httplib::Response& res) {
   if (res.has_header("Content-Type")) return httplib::Server::HandlerResponse::Unhandled;
   if (req.path == API_PATH) log_request(service, req);
+  // The library refuses a request it could not read whole; what is left of it must not be read
+  // as another.
+  if (res.status != 404) close_after_answer(res);
   const char* text = "The service could not read that request.";
   if (res.status == 404) text = "There is nothing at this address.";
   if (res.status == 413) text = "The request is too large: it can be at most 64 KiB.";
@@ -242,7 +282,7 @@ httplib::Server::HandlerResponse on_error(HttpsService* service, const httplib::
 }
 
 void add_test_endpoints(HttpsService* service) {
-  httplib::SSLServer& server = *service->server;
+  httplib::Server& server = *service->server;
   server.Post("/test/next_answer", [service](const httplib::Request& req, httplib::Response& res) {
     CannedAnswer answer;
     std::string error;
@@ -263,7 +303,7 @@ void add_test_endpoints(HttpsService* service) {
 }
 
 void add_routes(HttpsService* service) {
-  httplib::SSLServer& server = *service->server;
+  httplib::Server& server = *service->server;
   auto post = [service](const httplib::Request& req, httplib::Response& res) {
     on_api_post(service, req, res);
   };
@@ -301,7 +341,7 @@ void add_routes(HttpsService* service) {
 // (about 40 ms). Kept-alive connections are worth keeping long; a slow or idle client gives
 // its thread back after a few seconds.
 void tune_server(HttpsService* service) {
-  httplib::SSLServer& server = *service->server;
+  httplib::Server& server = *service->server;
   server.set_tcp_nodelay(true);
   server.set_keep_alive_max_count(kKeepAliveRequests);
   server.set_keep_alive_timeout(5);
@@ -344,8 +384,12 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
   service->options = options;
   if (!service_context_open(&service->context, options.context, error)) return nullptr;
   service->context.free_checks_per_day = options.free_checks_per_day;
-  service->server.reset(
-      new httplib::SSLServer(options.cert_file.c_str(), options.key_file.c_str()));
+  service->context.codes_per_hour = options.codes_per_hour;
+  service->context.free_checks_per_address = options.free_checks_per_address;
+  std::vector<AddressRange> proxies = options.trusted_proxies;
+  service->server.reset(new TlsServer(
+      options.cert_file, options.key_file, ConnectionTimes(),
+      [proxies](const std::string& peer) { return address_in_ranges(peer, proxies); }));
   if (!service->server->is_valid()) {
     *error =
         "Cannot load the certificate " + options.cert_file + " with the key " + options.key_file;
@@ -353,6 +397,9 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
     return nullptr;
   }
   tune_server(service.get());
+  // A quarter of the threads are kept for requests that have arrived.
+  service->server->caps().waiting = std::max(4, options.threads * 3 / 4);
+  service->server->caps().per_network = options.connections_per_network;
   add_routes(service.get());
   if (options.test_endpoints) add_test_endpoints(service.get());
   HttpsService* routed = service.get();
@@ -371,13 +418,17 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
     service_context_close(&service->context);
     return nullptr;
   }
+  service->server->widen_listen_queue(kListenQueue);
   HttpsService* started = service.get();
+  // Set before any thread starts that reads it.
+  service->context.texts_on = !options.sms.sendsms_url.empty();
   service->housekeeper = std::thread(housekeeping, started);
   smtp_prepare();
   AlertDelivery delivery;
   delivery.outbox_file = data_file(service->context, "outbox.txt");
   delivery.smtp_url = options.smtp_url;
   delivery.mail_from = "alerts@" CALLWARDEN_VENDOR_DOMAIN;
+  if (service->context.texts_on) delivery.texts = &service->context;
   service->alert_sender = std::thread([started, delivery] {
     alert_sender_loop(started->context.store, &started->context.alerts, delivery);
   });
@@ -389,7 +440,6 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
       if (host.find(':') != std::string::npos) host = "[" + host + "]";
       gateway.report_base = "https://" + host + ":" + std::to_string(service->port);
     }
-    service->context.texts_on = true;
     service->text_sender = std::thread([started, gateway] {
       text_sender_loop(started->context.store, &started->context.texts, gateway,
                        &started->context.metrics);

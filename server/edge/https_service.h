@@ -8,7 +8,9 @@
 #include <string>
 
 #include "alerts/sms_gateway.h"
+#include "base/client_network.h"
 #include "core/service_context.h"
+#include "edge/connection_caps.h"
 
 struct ServeOptions {
   std::string address;
@@ -17,12 +19,17 @@ struct ServeOptions {
   std::string key_file;
   ContextOptions context;
   bool test_endpoints;
-  int free_checks_per_day;  // for a device without an entitled account
-  bool request_log;         // requests.jsonl in the data folder
-  bool request_log_secrets; // with tokens and PINs left in
-  bool trust_proxy;         // the client's address from X-Forwarded-For
-  int threads;              // request threads; a kept-alive connection holds one
-  std::string smtp_url;     // smtp://host:port for alerts by email; empty: outbox only
+  int free_checks_per_day;                   // for a device without an entitled account
+  int codes_per_hour = kDefaultCodesPerHour; // sign-in codes the service sends an hour at most
+  int free_checks_per_address = kDefaultFreeChecksPerAddressPerDay; // per client network a day
+  int connections_per_network =
+      kDefaultConnectionsPerNetwork; // open at once from one network (not a trusted balancer)
+  bool request_log;                  // requests.jsonl in the data folder
+  bool request_log_secrets;          // with tokens and PINs left in
+  // Load balancers whose X-Forwarded-For names the client; from others it is ignored.
+  std::vector<AddressRange> trusted_proxies;
+  int threads;          // request threads; a kept-alive connection holds one
+  std::string smtp_url; // smtp://host:port for alerts by email; empty: outbox only
   // Texts to mobiles: an empty sendsms URL leaves them to the outbox. An empty report base is
   // https://<address>:<port> (127.0.0.1 for an address that means any).
   SmsGateway sms;

@@ -40,28 +40,38 @@ int store_claim_alert(ServiceStore* store, int64_t now, int64_t lease, QueuedAle
   out->body = sql_cell(rows, 0, 3);
   out->tries = static_cast<int>(sql_cell_number(rows, 0, 4));
   out->outbox_written = sql_cell_number(rows, 0, 5) != 0;
+  out->claimed_until = now + lease;
   return 1;
 }
 
-int store_alert_outbox_written(ServiceStore* store, int64_t id) {
-  SqlRows rows;
-  return store->sql->run("UPDATE alert_queue SET outbox_written = 1 WHERE id = $1",
-                         {sql_number(id)}, &rows);
-}
-
-int store_alert_sent(ServiceStore* store, int64_t id, int64_t now) {
-  SqlRows rows;
-  return store->sql->run("UPDATE alert_queue SET state = 'sent', sent_at = $1, claimed_until = 0 "
-                         "WHERE id = $2",
-                         {sql_number(now), sql_number(id)}, &rows);
-}
-
-int store_alert_failed(ServiceStore* store, int64_t id, int64_t next_try_at, bool give_up) {
+int store_alert_outbox_written(ServiceStore* store, const QueuedAlert& alert, bool written) {
   SqlRows rows;
   return store->sql->run(
-      "UPDATE alert_queue SET state = $1, next_try_at = $2, claimed_until = 0 "
-      "WHERE id = $3",
-      {sql_text(give_up ? "failed" : "waiting"), sql_number(next_try_at), sql_number(id)}, &rows);
+             "UPDATE alert_queue SET outbox_written = $1 WHERE id = $2 AND "
+             "claimed_until = $3 AND state = 'waiting' RETURNING id",
+             {sql_number(written ? 1 : 0), sql_number(alert.id), sql_number(alert.claimed_until)},
+             &rows) &&
+         !rows.rows.empty();
+}
+
+int store_alert_sent(ServiceStore* store, const QueuedAlert& alert, int64_t now) {
+  SqlRows rows;
+  return store->sql->run("UPDATE alert_queue SET state = 'sent', sent_at = $1, claimed_until = 0 "
+                         "WHERE id = $2 AND claimed_until = $3 AND state = 'waiting' RETURNING id",
+                         {sql_number(now), sql_number(alert.id), sql_number(alert.claimed_until)},
+                         &rows) &&
+         !rows.rows.empty();
+}
+
+int store_alert_failed(ServiceStore* store, const QueuedAlert& alert, int64_t next_try_at,
+                       bool give_up) {
+  SqlRows rows;
+  return store->sql->run("UPDATE alert_queue SET state = $1, next_try_at = $2, claimed_until = 0 "
+                         "WHERE id = $3 AND claimed_until = $4 AND state = 'waiting' RETURNING id",
+                         {sql_text(give_up ? "failed" : "waiting"), sql_number(next_try_at),
+                          sql_number(alert.id), sql_number(alert.claimed_until)},
+                         &rows) &&
+         !rows.rows.empty();
 }
 
 int store_alert_states(ServiceStore* store, std::map<std::string, int>* out) {

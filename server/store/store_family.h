@@ -135,6 +135,7 @@ struct QueuedAlert {
   std::string body;
   int tries = 0; // this one included
   bool outbox_written = false;
+  int64_t claimed_until = 0; // this claim's lease: what is written of it holds only while it does
 };
 
 int store_queue_alert(ServiceStore* store, int64_t account_id, const std::string& recipient,
@@ -142,9 +143,13 @@ int store_queue_alert(ServiceStore* store, int64_t account_id, const std::string
 // Claims the oldest alert due at `now` for `lease` seconds: 1 with it in `*out`, 0 when none is
 // due. A claim is one conditional UPDATE, so two instances never deliver the same alert.
 int store_claim_alert(ServiceStore* store, int64_t now, int64_t lease, QueuedAlert* out);
-int store_alert_outbox_written(ServiceStore* store, int64_t id);
-int store_alert_sent(ServiceStore* store, int64_t id, int64_t now);
+// Each of these changes the alert only while `alert`'s claim holds (a sender stalled past its
+// lease, whose alert another has claimed since, changes nothing): 1 when it changed it, 0 when
+// the claim was lost or the store failed.
+int store_alert_outbox_written(ServiceStore* store, const QueuedAlert& alert, bool written);
+int store_alert_sent(ServiceStore* store, const QueuedAlert& alert, int64_t now);
 // Back in the queue from `next_try_at`, or given up when `give_up`.
-int store_alert_failed(ServiceStore* store, int64_t id, int64_t next_try_at, bool give_up);
+int store_alert_failed(ServiceStore* store, const QueuedAlert& alert, int64_t next_try_at,
+                       bool give_up);
 // Counts by state ("waiting", "sent", "failed"), for tests and /metrics.
 int store_alert_states(ServiceStore* store, std::map<std::string, int>* out);

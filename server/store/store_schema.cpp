@@ -5,6 +5,7 @@
 
 #include "base/secret_digest.h"
 #include "base/secure_random.h"
+#include "base/clock_text.h"
 #include "store/service_store.h"
 
 namespace {
@@ -336,5 +337,8 @@ int store_forget_old(ServiceStore* store, int64_t now) {
                          "(kind = 'code' OR created_at < $2)",
                          {sql_number(now - kDay), sql_number(now - 90 * kDay)}, &rows) &&
          store->sql->run("DELETE FROM account_events WHERE at < $1", {sql_number(now - 90 * kDay)},
+                         &rows) &&
+         // Yesterday's counts are kept for a check sent as the day turned; older ones go.
+         store->sql->run("DELETE FROM check_usage WHERE day < $1", {sql_text(utc_day(now - kDay))},
                          &rows);
 }

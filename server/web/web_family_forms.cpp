@@ -70,8 +70,9 @@ WebAnswer post_pin(WebCall* call) {
     view.weak_pin = weak;
     return show_family(call, 400, view);
   }
-  CodeResult checked = check_code(call->context, call->store, call->session.pin_challenge_id,
-                                  field(call, "code"), kCodeForPinChange, call->request->now);
+  CodeResult checked =
+      check_code(call->context, call->store, call->session.pin_challenge_id, field(call, "code"),
+                 kCodeForPinChange, call->request->client, call->request->now);
   if (checked.status != 200)
     return problem_page(call, checked.status, kSectionPin, checked.error, checked.retry_after);
   if (checked.challenge.account_id != call->account.id ||
@@ -117,7 +118,7 @@ WebAnswer post_contact_confirm(WebCall* call) {
   if (contact.confirmed) return redirect_answer("/family?note=contact-confirmed#alerts");
   CodeResult checked = check_code(call->context, call->store, contact.challenge_id,
                                   field(call, ("code-" + std::to_string(contact_id)).c_str()),
-                                  kCodeForContact, call->request->now);
+                                  kCodeForContact, call->request->client, call->request->now);
   if (checked.status != 200)
     return problem_page(call, checked.status, kSectionAlerts, checked.error, checked.retry_after);
   if (checked.challenge.account_id != call->account.id ||

@@ -111,7 +111,7 @@ WebAnswer post_sign_in(WebCall* call) {
   if (call->signed_in) return redirect_answer("/family"); // an old tab's form
   const std::string challenge_id = field(call, "challenge");
   CodeResult checked = check_code(call->context, call->store, challenge_id, field(call, "code"),
-                                  kCodeForSignIn, call->request->now);
+                                  kCodeForSignIn, call->request->client, call->request->now);
   if (checked.status != 200) {
     SignInView view = code_step(call, challenge_id);
     view.problem = checked.error;

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <thread>
 
+#include "alerts/alert_raise.h"
+#include "api/abuse_limits.h"
 #include "alerts/alert_sender.h"
 #include "support/service_harness.h"
 #include "alerts/smtp_mail.h"
@@ -158,6 +160,148 @@ TEST(MailText, HeadersStayOnTheirLinesAndLinesEndInCrLf) {
   EXPECT_NE(text.find("Date: Thu, 01 Jan 2026 14:02:00 +0000\r\n"), std::string::npos);
   EXPECT_EQ(text.find("\r\nBcc:"), std::string::npos) << text;
   EXPECT_NE(text.find("\r\n\r\none\r\ntwo\r\n"), std::string::npos);
+}
+
+int queued_alerts(DataStore* store) {
+  return static_cast<int>(store->number("SELECT COUNT(*) FROM alert_queue"));
+}
+
+std::string last_queued_text(DataStore* store) {
+  SqlRows rows;
+  if (!store->get()->sql->run("SELECT body FROM alert_queue ORDER BY id DESC LIMIT 1", {}, &rows) ||
+      rows.rows.empty())
+    return std::string();
+  return sql_cell(rows, 0, 0);
+}
+
+// Ten alerts an hour for an account, from any instance; what comes beyond is told in one alert
+// once the hour has room again, by one instance only.
+TEST_F(AlertDelivery, AnHoursAlertsAreCappedAndTheRestSummedUpOnce) {
+  ServiceContext context;
+  const int64_t start = 1767276000;
+  for (int i = 0; i < 17; ++i) {
+    AlertFacts facts{kAlertToolStopped, "PC", "", "tool" + std::to_string(i) + ".exe",
+                     start + i * 60};
+    facts.device_key = "link1";
+    DataStore* instance = i % 2 ? second_.get() : first_.get();
+    ASSERT_TRUE(raise_alert(&context, instance->get(), account_, facts));
+  }
+  EXPECT_EQ(queued_alerts(first_.get()), 10);
+  int queued = 0;
+  // Within the hour of the first ten, nothing is summed up yet.
+  ASSERT_TRUE(send_alert_summaries(first_->get(), start + 30 * 60, &queued));
+  EXPECT_EQ(queued, 0);
+  const int64_t later = start + 60 * 60 + 5 * 60;
+  std::thread other([&] {
+    int ignored = 0;
+    send_alert_summaries(second_->get(), later, &ignored);
+  });
+  ASSERT_TRUE(send_alert_summaries(first_->get(), later, &queued));
+  other.join();
+  EXPECT_EQ(queued_alerts(first_.get()), 11) << "one summary, whichever instance sent it";
+  EXPECT_NE(last_queued_text(first_.get()).find("and 7 more events: see the family page"),
+            std::string::npos)
+      << last_queued_text(first_.get());
+  ASSERT_TRUE(send_alert_summaries(first_->get(), later + 60, &queued));
+  EXPECT_EQ(queued, 0);
+  EXPECT_EQ(queued_alerts(first_.get()), 11);
+}
+
+// Makes the store refuse a statement, as a full disk or a dropped connection would: `what` is
+// "INSERT" into the queue, or "UPDATE OF outbox_written" on it.
+void refuse_in_queue(DataStore* store, const std::string& what, bool on) {
+  SqlRows rows;
+  const std::string name = what == "INSERT" ? "refuse_insert" : "refuse_mark";
+  std::string statement;
+  if (testing_postgres()) {
+    ASSERT_TRUE(store->get()->sql->run(
+        "CREATE OR REPLACE FUNCTION refuse() RETURNS trigger AS $f$ BEGIN RAISE EXCEPTION "
+        "'refused'; END $f$ LANGUAGE plpgsql",
+        {}, &rows));
+    statement = on ? "CREATE TRIGGER " + name + " BEFORE " + what +
+                         " ON alert_queue FOR EACH ROW EXECUTE FUNCTION refuse()"
+                   : "DROP TRIGGER " + name + " ON alert_queue";
+  } else {
+    statement = on ? "CREATE TRIGGER " + name + " BEFORE " + what +
+                         " ON alert_queue BEGIN SELECT RAISE(ABORT, 'refused'); END"
+                   : "DROP TRIGGER " + name;
+  }
+  ASSERT_TRUE(store->get()->sql->run(statement.c_str(), {}, &rows)) << statement;
+}
+
+int outbox_lines(const std::string& text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// An alert whose queueing failed holds nothing back: the same alert raised again, from another
+// instance, is queued.
+TEST_F(AlertDelivery, AFailedQueueHoldsBackNoRepeat) {
+  ServiceContext context;
+  AlertFacts facts{kAlertToolStopped, "PC", "", "AnyDesk.exe", 1000};
+  facts.device_key = "link1";
+  refuse_in_queue(first_.get(), "INSERT", true);
+  EXPECT_EQ(raise_alert(&context, first_->get(), account_, facts), 0);
+  refuse_in_queue(first_.get(), "INSERT", false);
+  facts.at = 1001;
+  EXPECT_EQ(raise_alert(&context, second_->get(), account_, facts), 1);
+  EXPECT_EQ(queued_alerts(first_.get()), 1);
+  facts.at = 1002;
+  EXPECT_EQ(raise_alert(&context, first_->get(), account_, facts), 1);
+  EXPECT_EQ(queued_alerts(first_.get()), 1) << "a repeat of a queued alert is held back";
+}
+
+// A sender stalled past its lease, whose alert another instance has claimed and sent since,
+// neither writes it again nor puts it back.
+TEST_F(AlertDelivery, ASenderThatLostItsClaimChangesNothing) {
+  ASSERT_TRUE(
+      store_queue_alert(first_->get(), account_, "07700900123", "Callwarden stopped", 1000));
+  QueuedAlert stalled;
+  ASSERT_TRUE(store_claim_alert(first_->get(), 1000, kAlertLeaseSeconds, &stalled));
+  QueuedAlert taken;
+  ASSERT_TRUE(
+      store_claim_alert(second_->get(), 1000 + kAlertLeaseSeconds, kAlertLeaseSeconds, &taken));
+  std::string error;
+  EXPECT_EQ(deliver_alert(second_->get(), delivery_, taken, 1000 + kAlertLeaseSeconds, &error), 1)
+      << error;
+  EXPECT_EQ(deliver_alert(first_->get(), delivery_, stalled, 1000 + kAlertLeaseSeconds + 5, &error),
+            0);
+  EXPECT_EQ(outbox_lines(outbox()), 1) << outbox();
+  EXPECT_FALSE(store_alert_failed(first_->get(), stalled, 2000, false));
+  std::map<std::string, int> states;
+  ASSERT_TRUE(store_alert_states(first_->get(), &states));
+  EXPECT_EQ(states["sent"], 1);
+  EXPECT_EQ(states["waiting"], 0);
+}
+
+// The outbox line is written only after the mark that stops a second one: a mark that cannot
+// be written leaves no line, and the later try writes it once.
+TEST_F(AlertDelivery, AnOutboxMarkThatFailsWritesNoLineTwice) {
+  ASSERT_TRUE(
+      store_queue_alert(first_->get(), account_, "07700900123", "Callwarden stopped", 1000));
+  QueuedAlert alert;
+  ASSERT_TRUE(store_claim_alert(first_->get(), 1000, kAlertLeaseSeconds, &alert));
+  refuse_in_queue(first_.get(), "UPDATE OF outbox_written", true);
+  std::string error;
+  EXPECT_EQ(deliver_alert(first_->get(), delivery_, alert, 1000, &error), 0);
+  EXPECT_EQ(outbox_lines(outbox()), 0);
+  refuse_in_queue(first_.get(), "UPDATE OF outbox_written", false);
+  ASSERT_TRUE(store_claim_alert(second_->get(), 1010, kAlertLeaseSeconds, &alert));
+  EXPECT_EQ(deliver_alert(second_->get(), delivery_, alert, 1010, &error), 1) << error;
+  EXPECT_EQ(outbox_lines(outbox()), 1);
+}
+
+// An instance whose clock runs behind still counts what one running ahead wrote.
+TEST_F(AlertDelivery, LimitsCountEventsFromAnInstanceWhoseClockRunsAhead) {
+  int64_t event = 0;
+  int64_t wait = 0;
+  for (int i = 0; i < 3; ++i)
+    ASSERT_EQ(limit_take(first_->get(), kSendPinPerIdentifier, "send_pin:identifier:x", 5000 + i,
+                         &event, &wait),
+              kLimitAllowed);
+  EXPECT_EQ(limit_take(second_->get(), kSendPinPerIdentifier, "send_pin:identifier:x", 4990, &event,
+                       &wait),
+            kLimitRefused);
+  EXPECT_GT(wait, 900);
 }
 
 } // namespace

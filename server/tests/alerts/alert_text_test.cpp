@@ -77,6 +77,22 @@ TEST(AlertText, RepeatsAreOnePerComputerAndToolAndOverridesAlwaysGoOut) {
   EXPECT_NE(alert_repeat_key(7, a), alert_repeat_key(7, other_computer));
   EXPECT_NE(alert_repeat_key(7, a), alert_repeat_key(8, a));
   EXPECT_EQ(alert_repeat_seconds(a), 600);
+  // A linked computer is one computer whatever label it sends, and a tool one tool however
+  // its name is spelled.
+  AlertFacts linked = a;
+  linked.device_key = "l1";
+  AlertFacts renamed = linked;
+  renamed.device_label = "SOMETHING-ELSE";
+  for (const char* spelling :
+       {"anydesk", "C:\\Users\\x\\Downloads\\AnyDesk (1).EXE", "Any Desk", "ANYDESK.exe"}) {
+    renamed.tool_name = spelling;
+    EXPECT_EQ(alert_repeat_key(7, linked), alert_repeat_key(7, renamed)) << spelling;
+  }
+  AlertFacts other_link = linked;
+  other_link.device_key = "l2";
+  EXPECT_NE(alert_repeat_key(7, linked), alert_repeat_key(7, other_link));
+  EXPECT_EQ(tool_canonical_name("/opt/TeamViewer_Setup.exe"), "teamviewer");
+  EXPECT_EQ(tool_canonical_name("My-Helper.EXE"), "myhelper");
   AlertFacts override_started{kAlertOverrideStarted, "DESKTOP-1234", "", "", 0};
   EXPECT_EQ(alert_repeat_key(7, override_started), "");
 }

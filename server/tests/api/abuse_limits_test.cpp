@@ -10,6 +10,7 @@
 
 #include "api/abuse_limits.h"
 #include "api/api_dispatch.h"
+#include "api/guardian_pin_rules.h"
 #include "support/service_harness.h"
 
 namespace {
@@ -180,6 +181,74 @@ TEST_F(LimitsTest, RequestsSentAtOnceGetNoMoreThroughThanTheLimits) {
   for (std::thread& t : tries)
     t.join();
   EXPECT_LE(signed_in.load(), 1);
+}
+
+TEST(GuardianLockLadder, EachLockOutInADayIsLongerUpToADay) {
+  EXPECT_EQ(guardian_lock_seconds(0), 15 * 60);
+  EXPECT_EQ(guardian_lock_seconds(1), 60 * 60);
+  EXPECT_EQ(guardian_lock_seconds(2), 4 * 60 * 60);
+  EXPECT_EQ(guardian_lock_seconds(3), 24 * 60 * 60);
+  EXPECT_EQ(guardian_lock_seconds(9), 24 * 60 * 60);
+  EXPECT_EQ(guardian_lock_seconds(-1), 15 * 60);
+}
+
+// Five wrong Guardian PINs lock the PIN, each time for longer, and tell the family; a computer
+// gets no more than 20 wrong PINs compared in a day.
+TEST_F(LimitsTest, GuardianPinLockOutsGrowAndTheFamilyIsTold) {
+  std::string challenge = member(send_pin("07700900456", kNow), "challenge_id");
+  std::string token = member(verify(challenge, code_of(challenge), kNow + 1), "care_auth_token");
+  ASSERT_FALSE(token.empty());
+  {
+    StoreLease lease(context_.store);
+    Account account;
+    ASSERT_TRUE(store_find_account(lease.get(), "07700900456", &account));
+    ASSERT_TRUE(store_set_guardian_pin(lease.get(), account.id, "4821"));
+  }
+  auto pin = [&](const char* typed, int64_t now) {
+    ApiRequest request{"application/json", true, "Bearer " + token,
+                       std::string(R"({"action":"verify_override_pin","device_label":"PC",)") +
+                           R"("override_pin":")" + typed + "\"}",
+                       "192.0.2.1"};
+    return handle_api_request(&context_, request, now);
+  };
+  int64_t at = kNow + 10;
+  const int64_t ladder[] = {15 * 60, 60 * 60, 4 * 60 * 60};
+  for (int64_t lock : ladder) {
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(pin("0000", at).status, 401);
+    ApiAnswer locked = pin("0000", at);
+    EXPECT_EQ(locked.status, 429);
+    EXPECT_EQ(locked.retry_after, lock);
+    EXPECT_EQ(pin("4821", at + lock - 1).status, 429) << "even the right PIN while locked";
+    at += lock;
+  }
+  // The fourth lock-out of the day is for a day.
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(pin("0000", at).status, 401);
+  ApiAnswer fourth = pin("0000", at);
+  EXPECT_EQ(fourth.status, 429);
+  EXPECT_EQ(fourth.retry_after, 24 * 60 * 60);
+  // Set again from the command line, the PIN is open, but this computer has had its 20 wrong
+  // PINs today: not even the right one is compared until the first of them is a day old.
+  {
+    StoreLease lease(context_.store);
+    Account account;
+    ASSERT_TRUE(store_find_account(lease.get(), "07700900456", &account));
+    ASSERT_TRUE(store_set_guardian_pin(lease.get(), account.id, "4821"));
+  }
+  ApiAnswer computer_day = pin("4821", at + 1);
+  EXPECT_EQ(computer_day.status, 429);
+  EXPECT_NE(member(computer_day, "error").find("on this computer today"), std::string::npos);
+  EXPECT_EQ(computer_day.retry_after, kNow + 10 + 24 * 60 * 60 - (at + 1));
+  EXPECT_EQ(pin("4821", kNow + 10 + 24 * 60 * 60).status, 200);
+
+  DataStore store(dir_.path, database_.url());
+  EXPECT_EQ(store.number("SELECT COUNT(*) FROM alert_queue WHERE body LIKE '%5 wrong Guardian "
+                         "PINs%locked for 15 minutes%'"),
+            1);
+  EXPECT_EQ(store.number("SELECT COUNT(*) FROM alert_queue WHERE body LIKE '%locked for 24 "
+                         "hours%'"),
+            1);
 }
 
 } // namespace

@@ -59,7 +59,8 @@ TEST_F(AccountService, RecentBlockedCountCoversThisAccountsLastThirtyDays) {
   EXPECT_EQ(report(token).status, 200);
   EXPECT_EQ(report(token, "TeamViewer.exe").status, 200);
   EXPECT_EQ(report(other).status, 200);
-  EXPECT_EQ(report("").status, 200);
+  // Without a token there is no family to tell: refused, not kept.
+  EXPECT_EQ(report("").status, 401);
   {
     DataStore store(data_.path + "/data");
     ASSERT_NE(store.get(), nullptr);
@@ -70,7 +71,7 @@ TEST_F(AccountService, RecentBlockedCountCoversThisAccountsLastThirtyDays) {
         store_add_report(store.get(), account, "old.exe", "KITCHEN-PC", now - 31 * 24 * 3600));
   }
   EXPECT_EQ(status(token).json["recent_blocked_count"], 2);
-  EXPECT_EQ(stored_reports(), 5);
+  EXPECT_EQ(stored_reports(), 4);
 }
 
 TEST_F(AccountService, RefusedReportsAreNotStored) {
@@ -80,13 +81,15 @@ TEST_F(AccountService, RefusedReportsAreNotStored) {
   EXPECT_FALSE(unknown.json["error"].get<std::string>().empty());
   ServiceReply malformed = report("has space");
   EXPECT_EQ(malformed.status, 401);
+  const std::string token = sign_in("07700900125");
   ServiceReply blank_tool =
-      call(R"({"action":"report_blocked_tool","tool_name":"  ","device_label":"X"})");
+      call(R"({"action":"report_blocked_tool","tool_name":"  ","device_label":"X"})", token);
   EXPECT_EQ(blank_tool.status, 400);
   std::string long_label = std::string(256, 'L');
   ServiceReply too_long =
       call(R"({"action":"report_blocked_tool","tool_name":"anydesk.exe","device_label":")" +
-           long_label + "\"}");
+               long_label + "\"}",
+           token);
   EXPECT_EQ(too_long.status, 400);
   EXPECT_EQ(too_long.json["error"], "The computer's name is too long.");
   EXPECT_EQ(stored_reports(), 0);

@@ -46,6 +46,50 @@ TEST(CommandLineServe, FreeChecksPerDayTakesAWholeNumberInRange) {
   EXPECT_FALSE(parse_command_line(missing, &line, &error));
 }
 
+// The limits added against floods each take a whole number in range, named in the refusal;
+// --trust-proxy takes the balancers' addresses and refuses to stand alone.
+TEST(CommandLineServe, FloodLimitsAndTrustedBalancers) {
+  const std::vector<std::string> serve = {"serve", "--address", "a", "--port", "1", "--cert",
+                                          "c",     "--key",     "k", "--data", "d"};
+  CommandLine line;
+  std::string error;
+  ASSERT_TRUE(parse_command_line(serve, &line, &error));
+  EXPECT_EQ(line.codes_per_hour, 1000);
+  EXPECT_EQ(line.free_checks_per_address, 25);
+  EXPECT_EQ(line.connections_per_network, 32);
+  EXPECT_TRUE(line.trusted_proxies.empty());
+  struct Option {
+    const char* name;
+    const char* good;
+    const char* bad;
+  } options[] = {{"--codes-per-hour", "100000", "0"},
+                 {"--free-checks-per-address-per-day", "0", "100001"},
+                 {"--connections-per-network", "4096", "4097"}};
+  for (const Option& option : options) {
+    std::vector<std::string> args = serve;
+    args.insert(args.end(), {option.name, option.good});
+    EXPECT_TRUE(parse_command_line(args, &line, &error)) << option.name << ": " << error;
+    args.back() = option.bad;
+    EXPECT_FALSE(parse_command_line(args, &line, &error)) << option.name;
+    EXPECT_NE(error.find(option.name), std::string::npos) << error;
+  }
+  EXPECT_EQ(line.connections_per_network, 32) << "a refused line leaves the defaults";
+
+  std::vector<std::string> trusting = serve;
+  trusting.insert(trusting.end(), {"--trust-proxy", "10.0.0.5,2001:db8::/64"});
+  ASSERT_TRUE(parse_command_line(trusting, &line, &error)) << error;
+  EXPECT_EQ(line.trusted_proxies.size(), 2u);
+  for (const std::vector<std::string>& bare :
+       {std::vector<std::string>{"--trust-proxy"},
+        std::vector<std::string>{"--trust-proxy", "--test-endpoints"}}) {
+    std::vector<std::string> args = serve;
+    args.insert(args.end(), bare.begin(), bare.end());
+    EXPECT_FALSE(parse_command_line(args, &line, &error));
+    EXPECT_NE(error.find("--trust-proxy needs the load balancer's address"), std::string::npos)
+        << error;
+  }
+}
+
 TEST(CommandLineServe, RefusesIncompleteOrWrongOptions) {
   CommandLine line;
   std::string error;

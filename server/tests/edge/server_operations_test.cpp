@@ -60,6 +60,11 @@ TEST(RequestLogMasking, OddBodiesLoseTheirSecretsAndNothingElse) {
       {"{\"pin_code\"\n:\t\"1\",\"pin_code\":\"2\"}",
        "{\"pin_code\"\n:\t\"***\",\"pin_code\":\"***\"}"},
       {R"({"pin_code":")", R"({"pin_code":"***)"},
+      // The name as JSON reads it: an escaped letter is still the same member.
+      {R"({"pin\u005fcode":"123456","x":"pin_code"})", R"({"pin\u005fcode":"***","x":"pin_code"})"},
+      {R"({"\u006fverride_pin" : "4821"})", R"({"\u006fverride_pin" : "***"})"},
+      {R"({"note":"a \"pin_code\": \"1\"","pin_code":"2"})",
+       R"({"note":"a \"pin_code\": \"1\"","pin_code":"***"})"},
   };
   for (const Case& c : cases) {
     RequestRecord record;

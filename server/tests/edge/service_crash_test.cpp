@@ -84,7 +84,7 @@ TEST(ServiceCrash, KilledMidBurstLosesNothingItAnswered) {
   TempDir dir;
   const std::string data = dir.path + "/data";
   std::vector<std::string> args = serve_args(data);
-  args.push_back("--trust-proxy");
+  args.insert(args.end(), {"--trust-proxy", "127.0.0.1/32"});
   ChildService child = start_child(args);
   ASSERT_GT(child.pid, 0);
   int port = ready_port(child);

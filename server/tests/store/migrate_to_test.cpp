@@ -41,6 +41,7 @@ TEST(MigrateTo, CopiesEveryAccountTokenPinAndReportIntoAnEmptyDatabaseOnce) {
   TempDir dir;
   const std::string data = dir.path + "/data";
   std::filesystem::create_directories(data);
+  std::filesystem::permissions(data, std::filesystem::perms::owner_all);
   {
     std::ifstream in(LS_TEST_DATA_DIR "/store/fixtures/service-db-before-hashing.sql");
     std::stringstream dump;

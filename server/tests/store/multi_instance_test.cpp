@@ -98,7 +98,7 @@ protected:
   // Starts instance `i` (its own data folder, the shared database and key); its port.
   int start(int i) {
     std::vector<std::string> args = serve_args(data(i), database_.url());
-    args.insert(args.end(), {"--secret-key-file", key_file_, "--trust-proxy"});
+    args.insert(args.end(), {"--secret-key-file", key_file_, "--trust-proxy", "127.0.0.1/32"});
     children_.push_back(start_child(args));
     int port = ready_port(children_.back());
     EXPECT_GT(port, 0) << "instance " << i << " did not start";
@@ -317,6 +317,14 @@ TEST_F(MultiInstance, TheLoadBalancersExampleConfigurationSpreadsAndSkipsADeadIn
     first = post_to(front, kStatus);
   }
   ASSERT_EQ(first.status, 200) << "nothing through haproxy; its log: " << log;
+  // The counts are not for the world, however the path is spelled.
+  for (const char* path : {"/metrics", "/%6detrics", "/metrics?x=1"}) {
+    httplib::SSLClient outside("127.0.0.1", front);
+    outside.enable_server_certificate_verification(false);
+    auto answer = outside.Get(path, {{"Host", "api.olvex.example"}});
+    ASSERT_TRUE(answer) << path;
+    EXPECT_EQ(answer->status, 403) << path;
+  }
 
   std::string token = sign_in("07700900126", front, front, 2);
   ASSERT_FALSE(token.empty());
