@@ -46,9 +46,9 @@ WebAnswer post_lock_off(WebCall* call) {
   if (!store_session_lock_challenge(call->store, call->session_id, &challenge_id) ||
       challenge_id.empty())
     return lock_problem(call, 400, "Please ask for a code first.");
-  CodeResult checked =
-      check_code(call->context, call->store, challenge_id,
-                 field(call, ("lock-code-" + link).c_str()), kCodeForLockOff, call->request->now);
+  CodeResult checked = check_code(call->context, call->store, challenge_id,
+                                  field(call, ("lock-code-" + link).c_str()), kCodeForLockOff,
+                                  call->request->client, call->request->now);
   if (checked.status != 200)
     return lock_problem(call, checked.status, checked.error, checked.retry_after);
   store_set_session_lock_challenge(call->store, call->session_id, std::string());
