@@ -85,8 +85,11 @@ ApiAnswer action_app_status(ServiceContext* context, const ActionInput& input) {
                                       &account, &reports)) {
     return error_answer(500, STORE_FAILURE_TEXT);
   }
-  // A computer last reported closed or removed that asks for its status runs again.
-  store_note_running_again(store, input.device.link_id, input.now);
+  // A computer last reported closed or removed that asks for its status runs again; the
+  // others are left unwritten, since every status call passes here.
+  const std::string& state = input.device.protection_state;
+  if (state == PROTECTION_CLOSED || state == PROTECTION_REMOVED)
+    store_note_running_again(store, input.device.link_id, input.now);
   members["authenticated"] = true;
   members["entitled"] = account.entitled;
   members["customer_name"] = account.customer_name;

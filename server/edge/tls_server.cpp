@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstring>
 
 #include "base/client_network.h"
 
@@ -78,38 +79,77 @@ void address_of(int sock, bool peer, std::string* ip, int* port) {
   *port = std::atoi(service);
 }
 
+// The library reads a request's head a byte at a time and writes an answer's head and body
+// apart. The stream reads from SSL in blocks and holds what it writes until the answer is
+// done or it must wait for the client, so that each request costs one read and one write of
+// the socket, not one SSL call a byte and a TLS record for each part of the answer.
 class TlsStream : public httplib::Stream {
 public:
   TlsStream(int sock, SSL* ssl, int io_seconds, ConnectionState* state)
-      : sock_(sock), ssl_(ssl), io_seconds_(io_seconds), state_(state) {}
+      : sock_(sock), ssl_(ssl), io_seconds_(io_seconds), state_(state) {
+    // The library asks for both ends on every request; they never change on a connection.
+    address_of(sock, true, &remote_ip_, &remote_port_);
+    address_of(sock, false, &local_ip_, &local_port_);
+  }
+
+  // Whether bytes of the next request are already held, here or inside SSL (which reads
+  // ahead, so they may not be a whole record yet).
+  bool has_input() const { return read_at_ < read_end_ || SSL_has_pending(ssl_) == 1; }
+
+  // Sends what is held back; false when the client cannot take it.
+  bool flush() {
+    size_t sent = 0;
+    while (sent < held_.size()) {
+      int want = static_cast<int>(std::min<size_t>(held_.size() - sent, INT_MAX));
+      int done =
+          ssl_call(ssl_, sock_, io_deadline(), [&] { return SSL_write(ssl_, &held_[sent], want); });
+      if (done <= 0) {
+        held_.clear();
+        return false;
+      }
+      sent += static_cast<size_t>(done);
+    }
+    held_.clear();
+    return true;
+  }
 
   bool is_readable() const override {
-    return SSL_pending(ssl_) > 0 || wait_socket(sock_, POLLIN, read_deadline());
+    return has_input() || wait_socket(sock_, POLLIN, read_deadline());
   }
   bool is_writable() const override { return wait_socket(sock_, POLLOUT, io_deadline()); }
   ssize_t read(char* ptr, size_t size) override {
-    int want = static_cast<int>(std::min<size_t>(size, INT_MAX));
-    // The head is read a byte at a time from what SSL already holds: such a read cannot fail,
-    // so it skips the error queue's clearing, which cost a tenth of a request.
-    if (SSL_pending(ssl_) > 0) {
-      int got = SSL_read(ssl_, ptr, want);
-      if (got > 0) return got;
+    if (read_at_ == read_end_) {
+      // The client may be waiting for what is held (an interim answer) before it sends more.
+      if (!held_.empty() && !flush()) return -1;
+      int got = ssl_call(ssl_, sock_, read_deadline(),
+                         [&] { return SSL_read(ssl_, read_buffer_, sizeof(read_buffer_)); });
+      if (got <= 0) return got;
+      read_at_ = 0;
+      read_end_ = static_cast<size_t>(got);
     }
-    return ssl_call(ssl_, sock_, read_deadline(), [&] { return SSL_read(ssl_, ptr, want); });
+    size_t given = std::min(size, read_end_ - read_at_);
+    std::memcpy(ptr, read_buffer_ + read_at_, given);
+    read_at_ += given;
+    return static_cast<ssize_t>(given);
   }
   ssize_t write(const char* ptr, size_t size) override {
-    int want = static_cast<int>(std::min<size_t>(size, INT_MAX));
-    return ssl_call(ssl_, sock_, io_deadline(), [&] { return SSL_write(ssl_, ptr, want); });
+    held_.append(ptr, size);
+    if (held_.size() >= kMostHeldBytes && !flush()) return -1;
+    return static_cast<ssize_t>(std::min<size_t>(size, SSIZE_MAX));
   }
   void get_remote_ip_and_port(std::string& ip, int& port) const override {
-    address_of(sock_, true, &ip, &port);
+    ip = remote_ip_;
+    port = remote_port_;
   }
   void get_local_ip_and_port(std::string& ip, int& port) const override {
-    address_of(sock_, false, &ip, &port);
+    ip = local_ip_;
+    port = local_port_;
   }
   socket_t socket() const override { return sock_; }
 
 private:
+  static const size_t kMostHeldBytes = 64 * 1024;
+
   Clock::time_point io_deadline() const { return Clock::now() + std::chrono::seconds(io_seconds_); }
   // The head has one deadline however slowly its bytes come; each read after it has its own.
   Clock::time_point read_deadline() const {
@@ -120,6 +160,14 @@ private:
   SSL* ssl_;
   int io_seconds_;
   ConnectionState* state_;
+  char read_buffer_[16384];
+  size_t read_at_ = 0;
+  size_t read_end_ = 0;
+  std::string held_;
+  std::string remote_ip_;
+  std::string local_ip_;
+  int remote_port_ = 0;
+  int local_port_ = 0;
 };
 
 // After an answer given without reading the body: a client that sends its whole body before
@@ -159,6 +207,8 @@ TlsServer::TlsServer(const std::string& cert_file, const std::string& key_file,
   if (!ctx_) return;
   SSL_CTX_set_min_proto_version(ctx_, TLS1_2_VERSION);
   SSL_CTX_set_options(ctx_, SSL_OP_NO_COMPRESSION | SSL_OP_NO_SESSION_RESUMPTION_ON_RENEGOTIATION);
+  // A record's header and body in one read of the socket, not two.
+  SSL_CTX_set_read_ahead(ctx_, 1);
   if (SSL_CTX_use_certificate_chain_file(ctx_, cert_file.c_str()) != 1 ||
       SSL_CTX_use_PrivateKey_file(ctx_, key_file.c_str(), SSL_FILETYPE_PEM) != 1 ||
       SSL_CTX_check_private_key(ctx_) != 1) {
@@ -199,8 +249,8 @@ bool TlsServer::process_and_close_socket(socket_t sock) {
 
 // Whether a request has begun to arrive (its bytes may already be inside SSL) before the
 // keep-alive time runs out or the server stops.
-bool TlsServer::wait_for_request(int sock, SSL* ssl) {
-  if (SSL_pending(ssl) > 0) return true;
+bool TlsServer::wait_for_request(int sock, bool has_input) {
+  if (has_input) return true;
   Clock::time_point deadline = Clock::now() + std::chrono::seconds(times_.keep_alive_seconds);
   while (svr_sock_ != INVALID_SOCKET) {
     if (ms_left(deadline) <= 0) return false;
@@ -227,12 +277,13 @@ void TlsServer::serve_connection(int sock, SSL* ssl) {
   bool clean = true;
   for (size_t left = keep_alive_max_count_; left > 0; --left) {
     // A kept-alive connection gives its place up when others need it.
-    if (!take_wait(&state) || !wait_for_request(sock, ssl)) break;
+    if (!take_wait(&state) || !wait_for_request(sock, stream.has_input())) break;
     state.head_read = false;
     state.close_after_answer = false;
     state.head_deadline = Clock::now() + std::chrono::seconds(times_.head_seconds);
     bool closed = false;
     bool answered = process_request(stream, left == 1, closed, nullptr);
+    if (!stream.flush()) answered = false;
     end_wait(&state);
     if (!answered) clean = false;
     if (answered && state.close_after_answer) {

@@ -35,7 +35,7 @@ public:
 private:
   bool process_and_close_socket(socket_t sock) override;
   void serve_connection(int sock, SSL* ssl);
-  bool wait_for_request(int sock, SSL* ssl);
+  bool wait_for_request(int sock, bool has_input);
 
   SSL_CTX* ctx_ = nullptr;
   ConnectionTimes times_;

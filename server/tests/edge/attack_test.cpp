@@ -171,6 +171,24 @@ TEST_F(AttackTest, SmuggledRequestsNeverRun) {
   EXPECT_EQ(answer_count(two), 2) << two;
 }
 
+// The edge holds an answer back until it is complete or the client must be heard from: a
+// client that waits for the interim answer before it sends its body still gets it.
+TEST_F(AttackTest, AClientWaitingToSendItsBodyIsAnswered) {
+  const std::string body = "{\"action\":\"app_status\",\"device_label\":\"PC\"}";
+  std::string head = api_post(body, "Expect: 100-continue\r\n");
+  head.resize(head.size() - body.size());
+  RawTls client(port_);
+  ASSERT_TRUE(client.send(head));
+  bool closed = false;
+  std::string interim = client.read_all(1, &closed);
+  EXPECT_EQ(interim.compare(0, 25, "HTTP/1.1 100 Continue\r\n\r\n"), 0) << interim;
+  EXPECT_FALSE(closed);
+  ASSERT_TRUE(client.send(body));
+  std::string answer = client.read_all(1, &closed);
+  EXPECT_EQ(answer.compare(0, 12, "HTTP/1.1 200"), 0) << answer;
+  EXPECT_NE(answer.find("\"authenticated\":false"), std::string::npos) << answer;
+}
+
 // A body announced beyond the limit is refused from its head alone, at once: the client never
 // sends it, and the service never waits for it.
 TEST_F(AttackTest, HugeAnnouncedBodyIsRefusedAtOnce) {
