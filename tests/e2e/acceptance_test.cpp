@@ -163,16 +163,6 @@ template <typename Condition> bool poll(Condition condition, DWORD timeout_ms) {
   }
 }
 
-// The text of a string member of a one-line JSON object, as the service wrote it.
-std::string json_member(const std::string& line, const std::string& key) {
-  const std::string start = "\"" + key + "\":\"";
-  const size_t at = line.find(start);
-  if (at == std::string::npos) return std::string();
-  const size_t from = at + start.size();
-  const size_t end = line.find('"', from);
-  return end == std::string::npos ? std::string() : line.substr(from, end - from);
-}
-
 // Lines of the service's request log from before this test started are left out, so the
 // counts below are this test's own whatever ran earlier against the same service.
 size_t g_requests_before = 0;

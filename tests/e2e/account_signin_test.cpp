@@ -19,24 +19,6 @@ const char MOBILE_CANONICAL[] = "07700900123";
 // that it can start, with the address as its last argument.
 const wchar_t WINE_BROWSER_KEY[] = L"Software\\Wine\\WineBrowser";
 
-// The text of a string member of a one-line JSON object, as the service wrote it.
-std::string member(const std::string& line, const std::string& key) {
-  const std::string start = "\"" + key + "\":\"";
-  const size_t at = line.find(start);
-  if (at == std::string::npos) return std::string();
-  const size_t from = at + start.size();
-  const size_t end = line.find('"', from);
-  return end == std::string::npos ? std::string() : line.substr(from, end - from);
-}
-
-size_t count_requests(const char* action) {
-  size_t n = 0;
-  for (const std::string& line : service_requests()) {
-    if (line.find(action) != std::string::npos) n++;
-  }
-  return n;
-}
-
 std::string last_request(const char* action) {
   std::string last;
   for (const std::string& line : service_requests()) {
@@ -114,15 +96,15 @@ protected:
 TEST_F(AccountSignIn, a_mobile_number_and_its_code_link_the_device_and_keep_the_token) {
   HWND window = start();
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(member(last_request("app_status"), "authorization"), "")
+  EXPECT_EQ(json_member(last_request("app_status"), "authorization"), "")
       << "no token yet, so no Authorization header";
 
   const std::string entry = send_pin(window);
   ASSERT_FALSE(entry.empty()) << "no code delivered, or the PIN step never showed";
-  EXPECT_EQ(member(entry, "identifier"), MOBILE_CANONICAL);
+  EXPECT_EQ(json_member(entry, "identifier"), MOBILE_CANONICAL);
   EXPECT_NE(last_request("send_pin").find("07700 900123"), std::string::npos)
       << "the identifier goes as typed";
-  const std::string code = member(entry, "code");
+  const std::string code = json_member(entry, "code");
   ASSERT_EQ(code.size(), 6u);
 
   verify(window, code);
@@ -140,7 +122,7 @@ TEST_F(AccountSignIn, a_mobile_number_and_its_code_link_the_device_and_keep_the_
   EXPECT_TRUE(answer_message_box(box, IDOK));
 
   const std::string verify_request = last_request("verify_pin");
-  EXPECT_NE(verify_request.find(member(entry, "challenge_id")), std::string::npos);
+  EXPECT_NE(verify_request.find(json_member(entry, "challenge_id")), std::string::npos);
   EXPECT_NE(verify_request.find(code), std::string::npos);
 
   // The next start is linked at once: its status request carries the stored token.
@@ -148,7 +130,7 @@ TEST_F(AccountSignIn, a_mobile_number_and_its_code_link_the_device_and_keep_the_
   close_program(&program_);
   HWND again = start();
   ASSERT_NE(again, nullptr);
-  EXPECT_EQ(member(last_request("app_status"), "authorization"),
+  EXPECT_EQ(json_member(last_request("app_status"), "authorization"),
             "Bearer " + std::string(token.begin(), token.end()));
   EXPECT_TRUE(wait_until(hidden, control(again, IDC_IDENTIFIER_EDIT), 15000))
       << "the service's answer links the device";
@@ -161,7 +143,7 @@ TEST_F(AccountSignIn, a_wrong_code_keeps_the_pin_step_and_the_same_challenge) {
   ASSERT_NE(window, nullptr);
   const std::string entry = send_pin(window);
   ASSERT_FALSE(entry.empty());
-  const std::string code = member(entry, "code");
+  const std::string code = json_member(entry, "code");
   const std::string wrong = code == "000000" ? "111111" : "000000";
 
   verify(window, wrong);
@@ -184,7 +166,7 @@ TEST_F(AccountSignIn, a_wrong_code_keeps_the_pin_step_and_the_same_challenge) {
   EXPECT_EQ(message_box_text(box),
             L"Your computer is now linked to your Olvex Callwarden account!");
   EXPECT_TRUE(answer_message_box(box, IDOK));
-  EXPECT_NE(last_request("verify_pin").find(member(entry, "challenge_id")), std::string::npos);
+  EXPECT_NE(last_request("verify_pin").find(json_member(entry, "challenge_id")), std::string::npos);
 }
 
 TEST_F(AccountSignIn, nothing_typed_asks_for_the_number_and_sends_nothing) {

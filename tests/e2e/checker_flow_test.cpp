@@ -2,7 +2,6 @@
 // the card while its answer is pending, each verdict, failed checks, the clipboard from
 // the button and the tray menu, and the boxes for nothing to check.
 #include <windows.h>
-#include <winhttp.h>
 
 #include <gtest/gtest.h>
 
@@ -133,38 +132,6 @@ bool set_clipboard(const std::wstring* text) {
     }
   }
   CloseClipboard();
-  return ok;
-}
-
-// POSTs to the service's test control (server/README.md) over the same trusted
-// HTTPS the program uses; true when it answered 200.
-bool service_control(const wchar_t* path, const std::string& json) {
-  bool ok = false;
-  HINTERNET session = WinHttpOpen(L"callwarden-e2e", WINHTTP_ACCESS_TYPE_NO_PROXY,
-                                  WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
-  HINTERNET connection = session != nullptr ? WinHttpConnect(session, CALLWARDEN_SERVICE_HOST_W,
-                                                             INTERNET_DEFAULT_HTTPS_PORT, 0)
-                                            : nullptr;
-  HINTERNET request =
-      connection != nullptr
-          ? WinHttpOpenRequest(connection, L"POST", path, nullptr, WINHTTP_NO_REFERER,
-                               WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE)
-          : nullptr;
-  const DWORD size = static_cast<DWORD>(json.size());
-  if (request != nullptr &&
-      WinHttpSendRequest(request, L"Content-Type: application/json\r\n", static_cast<DWORD>(-1),
-                         const_cast<char*>(json.data()), size, size, 0) &&
-      WinHttpReceiveResponse(request, nullptr)) {
-    DWORD status = 0;
-    DWORD length = sizeof(status);
-    ok = WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &length,
-                             WINHTTP_NO_HEADER_INDEX) &&
-         status == 200;
-  }
-  if (request != nullptr) WinHttpCloseHandle(request);
-  if (connection != nullptr) WinHttpCloseHandle(connection);
-  if (session != nullptr) WinHttpCloseHandle(session);
   return ok;
 }
 

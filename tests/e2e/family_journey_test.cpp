@@ -27,21 +27,6 @@ std::string environment(const char* name) {
 
 std::wstring wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-std::string json_member(const std::string& line, const std::string& key) {
-  const std::string start = "\"" + key + "\":\"";
-  const size_t at = line.find(start);
-  if (at == std::string::npos) return std::string();
-  const size_t from = at + start.size();
-  return line.substr(from, line.find('"', from) - from);
-}
-
-size_t count_requests(const char* action) {
-  size_t n = 0;
-  for (const std::string& line : service_requests())
-    n += line.find(action) != std::string::npos ? 1 : 0;
-  return n;
-}
-
 class FamilyJourney : public ::testing::Test {
 protected:
   void SetUp() override {

@@ -2,10 +2,13 @@
 
 #include <shlobj.h>
 #include <tlhelp32.h>
+#include <winhttp.h>
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+
+#include "app/vendor.h"
 
 static const wchar_t* MAIN_CLASS = L"OlvexCallwardenWndV1";
 
@@ -373,6 +376,51 @@ std::vector<std::string> service_requests() {
   const std::wstring dir = service_dir();
   if (dir.empty()) return {};
   return file_lines(dir + L"\\requests.jsonl");
+}
+
+size_t count_requests(const char* text) {
+  size_t n = 0;
+  for (const std::string& line : service_requests())
+    n += line.find(text) != std::string::npos ? 1 : 0;
+  return n;
+}
+
+std::string json_member(const std::string& line, const std::string& key) {
+  const std::string start = "\"" + key + "\":\"";
+  const size_t at = line.find(start);
+  if (at == std::string::npos) return std::string();
+  const size_t from = at + start.size();
+  const size_t end = line.find('"', from);
+  return end == std::string::npos ? std::string() : line.substr(from, end - from);
+}
+
+bool service_control(const wchar_t* path, const std::string& json) {
+  bool ok = false;
+  HINTERNET session = WinHttpOpen(L"callwarden-e2e", WINHTTP_ACCESS_TYPE_NO_PROXY,
+                                  WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+  HINTERNET connection =
+      session ? WinHttpConnect(session, CALLWARDEN_SERVICE_HOST_W, INTERNET_DEFAULT_HTTPS_PORT, 0)
+              : nullptr;
+  HINTERNET request =
+      connection ? WinHttpOpenRequest(connection, L"POST", path, nullptr, WINHTTP_NO_REFERER,
+                                      WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE)
+                 : nullptr;
+  const DWORD size = static_cast<DWORD>(json.size());
+  if (request &&
+      WinHttpSendRequest(request, L"Content-Type: application/json\r\n", static_cast<DWORD>(-1),
+                         const_cast<char*>(json.data()), size, size, 0) &&
+      WinHttpReceiveResponse(request, nullptr)) {
+    DWORD status = 0;
+    DWORD length = sizeof(status);
+    ok = WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &length,
+                             WINHTTP_NO_HEADER_INDEX) &&
+         status == 200;
+  }
+  if (request) WinHttpCloseHandle(request);
+  if (connection) WinHttpCloseHandle(connection);
+  if (session) WinHttpCloseHandle(session);
+  return ok;
 }
 
 static std::vector<std::string> outbox_lines(bool alerts) {

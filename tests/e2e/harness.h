@@ -85,6 +85,13 @@ void reg_delete_value(HKEY root, const wchar_t* subkey, const wchar_t* name);
 std::wstring service_dir();
 // Lines of the service's requests.jsonl (one JSON object per request received), in order.
 std::vector<std::string> service_requests();
+// How many of those lines hold `text` (an action's name, a header).
+size_t count_requests(const char* text);
+// The text of a string member of a one-line JSON object, as the service wrote it.
+std::string json_member(const std::string& line, const std::string& key);
+// POSTs `json` to the service's test control at `path` (/test/reset, /test/next_answer) over
+// the HTTPS the program uses; true when it answered 200.
+bool service_control(const wchar_t* path, const std::string& json);
 // Lines of the service's outbox.txt that deliver a code (PIN codes "delivered").
 std::vector<std::string> service_outbox();
 // Lines of the service's outbox.txt that deliver an alert to the family.

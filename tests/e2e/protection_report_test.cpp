@@ -3,7 +3,6 @@
 // made while the service is down arrives at the next start; and with the Guardian lock on,
 // Pause, Exit and the uninstall need the Guardian PIN. An unlinked program is as before.
 #include <windows.h>
-#include <winhttp.h>
 
 #include <gtest/gtest.h>
 
@@ -11,7 +10,6 @@
 #include <vector>
 
 #include "app/ids.h"
-#include "app/vendor.h"
 #include "tests/e2e/harness.h"
 
 namespace {
@@ -21,51 +19,6 @@ const char kGuardianPin[] = "4821";
 const DWORD kAlertWithinMs = 5000;
 const wchar_t kPinPromptCaption[] = L"Olvex Callwarden \u2014 Enter 4-Digit Guardian PIN";
 const wchar_t kLockCaption[] = L"Olvex Callwarden \u2014 Guardian Lock";
-
-std::string member(const std::string& line, const std::string& key) {
-  const std::string start = "\"" + key + "\":\"";
-  const size_t at = line.find(start);
-  if (at == std::string::npos) return std::string();
-  const size_t from = at + start.size();
-  return line.substr(from, line.find('"', from) - from);
-}
-
-size_t count_requests(const char* text) {
-  size_t n = 0;
-  for (const std::string& line : service_requests())
-    n += line.find(text) != std::string::npos ? 1 : 0;
-  return n;
-}
-
-// POSTs to the service's test control over the HTTPS the program uses.
-bool service_control(const wchar_t* path, const std::string& json) {
-  bool ok = false;
-  HINTERNET session = WinHttpOpen(L"callwarden-e2e", WINHTTP_ACCESS_TYPE_NO_PROXY,
-                                  WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
-  HINTERNET connection =
-      session ? WinHttpConnect(session, CALLWARDEN_SERVICE_HOST_W, INTERNET_DEFAULT_HTTPS_PORT, 0)
-              : nullptr;
-  HINTERNET request =
-      connection ? WinHttpOpenRequest(connection, L"POST", path, nullptr, WINHTTP_NO_REFERER,
-                                      WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE)
-                 : nullptr;
-  const DWORD size = static_cast<DWORD>(json.size());
-  if (request &&
-      WinHttpSendRequest(request, L"Content-Type: application/json\r\n", static_cast<DWORD>(-1),
-                         const_cast<char*>(json.data()), size, size, 0) &&
-      WinHttpReceiveResponse(request, nullptr)) {
-    DWORD status = 0;
-    DWORD length = sizeof(status);
-    ok = WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &length,
-                             WINHTTP_NO_HEADER_INDEX) &&
-         status == 200;
-  }
-  if (request) WinHttpCloseHandle(request);
-  if (connection) WinHttpCloseHandle(connection);
-  if (session) WinHttpCloseHandle(session);
-  return ok;
-}
 
 class ProtectionReports : public ::testing::Test {
 protected:
@@ -106,7 +59,7 @@ protected:
     for (int i = 0; i < 300 && service_outbox().size() == codes; i++)
       Sleep(50);
     if (service_outbox().size() == codes) return nullptr;
-    const std::string code = member(service_outbox().back(), "code");
+    const std::string code = json_member(service_outbox().back(), "code");
     for (int i = 0; i < 300 && window_text(control(main, IDC_PIN_BUTTON)) != L"Verify 6-Digit PIN";
          i++)
       Sleep(50);
@@ -132,9 +85,9 @@ protected:
     for (;;) {
       const std::vector<std::string> lines = service_alerts();
       for (size_t i = alerts_seen_; i < lines.size(); i++) {
-        if (member(lines[i], "identifier") == mobile_ &&
-            member(lines[i], "text").find(part) != std::string::npos)
-          return member(lines[i], "text");
+        if (json_member(lines[i], "identifier") == mobile_ &&
+            json_member(lines[i], "text").find(part) != std::string::npos)
+          return json_member(lines[i], "text");
       }
       if (GetTickCount64() >= end) return std::string();
       Sleep(50);

@@ -21,20 +21,10 @@ protected:
 
   // The alert texts of the outbox, waited for until there are `count` or 5 seconds passed.
   std::vector<std::string> alerts(size_t count) {
-    std::vector<std::string> found;
-    for (int i = 0; i < 100; ++i) {
-      found.clear();
-      std::istringstream lines(read_data_file("outbox.txt"));
-      std::string line;
-      while (std::getline(lines, line)) {
-        nlohmann::json entry = nlohmann::json::parse(line, nullptr, false);
-        if (entry.is_object() && entry.value("kind", "") == "alert")
-          found.push_back(entry.value("text", ""));
-      }
-      if (found.size() >= count) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return found;
+    std::vector<std::string> texts;
+    for (const nlohmann::json& alert : outbox_alerts(count))
+      texts.push_back(alert.value("text", ""));
+    return texts;
   }
 
   long long number(const std::string& sql) {

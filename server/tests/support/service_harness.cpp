@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -296,6 +297,22 @@ std::string ServiceTest::last_outbox_code() const {
   if (!entry.is_object() || !entry.contains("code") || !entry["code"].is_string())
     return std::string();
   return entry["code"].get<std::string>();
+}
+
+std::vector<nlohmann::json> ServiceTest::outbox_alerts(size_t count) const {
+  std::vector<nlohmann::json> found;
+  for (int i = 0; i < 100; ++i) {
+    found.clear();
+    std::istringstream lines(read_data_file("outbox.txt"));
+    std::string line;
+    while (std::getline(lines, line)) {
+      nlohmann::json entry = nlohmann::json::parse(line, nullptr, false);
+      if (entry.is_object() && entry.value("kind", "") == "alert") found.push_back(entry);
+    }
+    if (found.size() >= count) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return found;
 }
 
 std::string ServiceTest::sign_in(const std::string& identifier) {

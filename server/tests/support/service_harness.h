@@ -115,6 +115,8 @@ protected:
   // Sends a code to the identifier and verifies it; returns the token.
   std::string sign_in(const std::string& identifier);
   std::string last_outbox_code() const;
+  // The alerts the outbox holds, waited for until there are `count` or 5 seconds passed.
+  std::vector<nlohmann::json> outbox_alerts(size_t count) const;
   // Runs an account command ("set-plan", ...) on this test's data folder.
   int admin(const std::vector<std::string>& words);
 

@@ -97,3 +97,13 @@ WebPage WebBrowser::post_and_follow(const std::string& path, const FormFields& f
   if (page.status != 303) return page;
   return get(page.header("Location"));
 }
+
+bool WebServiceTest::web_sign_in(WebBrowser* browser, const std::string& identifier) {
+  browser->get("/family");
+  WebPage sent = browser->post("/family/send-code", {{"identifier", identifier}});
+  if (sent.status != 200) return false;
+  WebPage signed_in =
+      browser->post_and_follow("/family/sign-in", {{"challenge", sent.input_value("challenge")},
+                                                   {"code", last_outbox_code()}});
+  return signed_in.status == 200 && signed_in.body.find("Signed in as") != std::string::npos;
+}

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/service_harness.h"
+
 struct WebPage {
   int status = 0; // 0 when no answer came
   std::string body;
@@ -40,3 +42,10 @@ private:
 
 // Form encoding of one value.
 std::string form_encode(const std::string& value);
+
+// A service test that also signs a browser in on the family page.
+class WebServiceTest : public ServiceTest {
+protected:
+  // Signs the browser in by the code the outbox holds; true when the page says who it is.
+  bool web_sign_in(WebBrowser* browser, const std::string& identifier);
+};

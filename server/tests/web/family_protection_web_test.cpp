@@ -5,18 +5,8 @@
 
 namespace {
 
-class FamilyProtection : public ServiceTest {
+class FamilyProtection : public WebServiceTest {
 protected:
-  bool web_sign_in(WebBrowser* browser, const std::string& identifier) {
-    browser->get("/family");
-    WebPage sent = browser->post("/family/send-code", {{"identifier", identifier}});
-    if (sent.status != 200) return false;
-    WebPage signed_in =
-        browser->post_and_follow("/family/sign-in", {{"challenge", sent.input_value("challenge")},
-                                                     {"code", last_outbox_code()}});
-    return signed_in.status == 200;
-  }
-
   ServiceReply report(const std::string& token, const char* state) {
     return call(std::string(R"({"action":"report_protection","state":")") + state +
                     R"(","device_label":"DESKTOP-1234"})",

@@ -9,36 +9,8 @@
 
 namespace {
 
-class FamilyWeb : public ServiceTest {
+class FamilyWeb : public WebServiceTest {
 protected:
-  // Signs the browser in on the web page; the code is read from the outbox.
-  bool web_sign_in(WebBrowser* browser, const std::string& identifier) {
-    browser->get("/family");
-    WebPage sent = browser->post("/family/send-code", {{"identifier", identifier}});
-    if (sent.status != 200) return false;
-    WebPage signed_in =
-        browser->post_and_follow("/family/sign-in", {{"challenge", sent.input_value("challenge")},
-                                                     {"code", last_outbox_code()}});
-    return signed_in.status == 200 && signed_in.body.find("Signed in as") != std::string::npos;
-  }
-
-  // The alert lines of the outbox, waited for until there are `count` or 5 seconds passed.
-  std::vector<nlohmann::json> alerts(size_t count) {
-    std::vector<nlohmann::json> found;
-    for (int i = 0; i < 100; ++i) {
-      found.clear();
-      std::istringstream lines(read_data_file("outbox.txt"));
-      std::string line;
-      while (std::getline(lines, line)) {
-        nlohmann::json entry = nlohmann::json::parse(line, nullptr, false);
-        if (entry.is_object() && entry.value("kind", "") == "alert") found.push_back(entry);
-      }
-      if (found.size() >= count) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return found;
-  }
-
   ServiceReply status(const std::string& token, const std::string& label) {
     return call(R"({"action":"app_status","device_label":)" + nlohmann::json(label).dump() + "}",
                 token);
@@ -293,7 +265,7 @@ TEST_F(FamilyWeb, StoppedToolsAlertEveryConfirmedContactOncePerComputerAndTool) 
 
   auto started = std::chrono::steady_clock::now();
   ASSERT_EQ(report(token, "AnyDesk.exe").status, 200);
-  std::vector<nlohmann::json> sent = alerts(2);
+  std::vector<nlohmann::json> sent = outbox_alerts(2);
   ASSERT_EQ(sent.size(), 2u);
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
   EXPECT_EQ(sent[0]["identifier"], "jane@example.com");
@@ -304,7 +276,7 @@ TEST_F(FamilyWeb, StoppedToolsAlertEveryConfirmedContactOncePerComputerAndTool) 
 
   ASSERT_EQ(report(token, "anydesk.exe").status, 200);
   ASSERT_EQ(report(token, "TeamViewer.exe").status, 200);
-  sent = alerts(5);
+  sent = outbox_alerts(5);
   ASSERT_EQ(sent.size(), 4u) << "the second AnyDesk within 10 minutes is held back";
   EXPECT_NE(sent[2]["text"].get<std::string>().find("stopped TeamViewer"), std::string::npos);
   WebPage page = browser.get("/family");
@@ -318,15 +290,15 @@ TEST_F(FamilyWeb, OverridesAndThreeWrongPinsAlertAndShowOnThePage) {
   ASSERT_EQ(admin({"set-guardian-pin", "jane@example.com", "4821"}), 0);
   ASSERT_EQ(override_pin(token, "1111").status, 401);
   ASSERT_EQ(override_pin(token, "2222").status, 401);
-  EXPECT_EQ(alerts(1).size(), 0u) << "two wrong PINs are no alarm yet";
+  EXPECT_EQ(outbox_alerts(1).size(), 0u) << "two wrong PINs are no alarm yet";
   ASSERT_EQ(override_pin(token, "3333").status, 401);
-  std::vector<nlohmann::json> sent = alerts(1);
+  std::vector<nlohmann::json> sent = outbox_alerts(1);
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0]["text"].get<std::string>().rfind(
                 "Someone typed a wrong Guardian PIN 3 times in a row on DESKTOP-1234", 0),
             0u);
   ASSERT_EQ(override_pin(token, "4821").status, 200);
-  sent = alerts(2);
+  sent = outbox_alerts(2);
   ASSERT_EQ(sent.size(), 2u);
   EXPECT_NE(
       sent[1]["text"].get<std::string>().find("switched Callwarden's remote-tool blocker off"),
@@ -343,7 +315,7 @@ TEST_F(FamilyWeb, OverridesAndThreeWrongPinsAlertAndShowOnThePage) {
   EXPECT_NE(browser.last.body.find("A wrong Guardian PIN was refused"), std::string::npos);
   EXPECT_EQ(number("SELECT COUNT(*) FROM account_events WHERE kind = 'check'"), 1);
   EXPECT_EQ(browser.last.body.find("parcel"), std::string::npos) << "never the message's text";
-  EXPECT_EQ(alerts(3).size(), 2u) << "scam-message alerts are off unless asked for";
+  EXPECT_EQ(outbox_alerts(3).size(), 2u) << "scam-message alerts are off unless asked for";
 }
 
 // Verdicts are written together about once a second; the page and a stop must not lose any.
