@@ -7,12 +7,23 @@
 #include <thread>
 #include <vector>
 
+#include "alerts/sms_gateway.h"
+#include "base/private_file.h"
 #include "edge/admin_commands.h"
 #include "edge/command_line.h"
 #include "edge/https_service.h"
 #include "edge/migrate_command.h"
 
 namespace {
+
+// The gateway's address (with its password) from a file only the service's user can read.
+int read_sms_file(const std::string& file, std::string* url, std::string* error) {
+  if (!read_private_line(file, "SMS gateway file", url, error)) return 0;
+  if (valid_sendsms_url(*url, error)) return 1;
+  *error = "The SMS gateway file " + file +
+           " must hold one line, the gateway's sendsms address: " + *error;
+  return 0;
+}
 
 // SIGTERM and SIGINT are blocked in every thread and taken by this one
 // with sigwait, so the stop runs as ordinary code, not in a signal handler.
@@ -53,9 +64,14 @@ int serve(const CommandLine& command) {
   options.threads = command.threads;
   options.smtp_url = command.smtp_url;
   options.sms.sendsms_url = command.sms_url;
+  std::string error;
+  if (!command.sms_file.empty() &&
+      !read_sms_file(command.sms_file, &options.sms.sendsms_url, &error)) {
+    std::fprintf(stderr, "olvex-service: %s\n", error.c_str());
+    return 1;
+  }
   options.sms.from = command.sms_from;
   options.sms.report_base = command.sms_reports;
-  std::string error;
   HttpsService* service = https_service_start(options, &error);
   if (!service) {
     std::fprintf(stderr, "olvex-service: %s\n", error.c_str());

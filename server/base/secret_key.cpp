@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/hex_digit.h"
+#include "base/private_file.h"
 #include "base/secure_random.h"
 
 namespace {
@@ -18,21 +19,10 @@ int fail(std::string* error, const std::string& text) {
 }
 
 int read_key(const std::string& file, SecretKey* key, std::string* error) {
-  int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
-    return fail(error, "Cannot read the secret key file " + file + ": " + strerror(errno));
-  struct stat info;
-  if (fstat(fd, &info) != 0 || (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-    close(fd);
-    return fail(error, "The secret key file " + file +
-                           " may be read by other users; make it mode 0600 (chmod 600).");
-  }
-  char text[128];
-  ssize_t got = read(fd, text, sizeof(text));
-  close(fd);
-  size_t length = got > 0 ? static_cast<size_t>(got) : 0;
-  while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
-    --length;
+  std::string line;
+  if (!read_private_line(file, "secret key file", &line, error)) return 0;
+  const char* text = line.data();
+  const size_t length = line.size();
   if (length != 2 * sizeof(key->bytes))
     return fail(error, "The secret key file " + file + " does not hold a key (64 hex digits).");
   for (size_t i = 0; i < sizeof(key->bytes); ++i) {

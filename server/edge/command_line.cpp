@@ -41,7 +41,7 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
                        word == "--db-connections" || word == "--smtp" || word == "--trust-proxy" ||
                        word == "--codes-per-hour" || word == "--free-checks-per-address-per-day" ||
                        word == "--connections-per-network" || word == "--sms" ||
-                       word == "--sms-from" || word == "--sms-reports";
+                       word == "--sms-file" || word == "--sms-from" || word == "--sms-reports";
     if (!takes_value) {
       if (word.size() > 1 && word[0] == '-' && word[1] == '-')
         return fail(error, "Unknown option " + word + ".");
@@ -71,6 +71,7 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
     }
     if (word == "--sms" && !valid_sendsms_url(value, error)) return 0;
     if (word == "--sms") out->sms_url = value;
+    if (word == "--sms-file") out->sms_file = value;
     if (word == "--sms-from" && !valid_sms_from(value))
       return fail(error, "--sms-from must be 1 to 11 letters, digits or blanks, such as Olvex.");
     if (word == "--sms-from") out->sms_from = value;
@@ -132,8 +133,11 @@ int parse_command_line(const std::vector<std::string>& args, CommandLine* out, s
     if (!out->values.empty()) return fail(error, "serve takes no other words: " + out->values[0]);
     if (out->request_log_secrets && !out->request_log)
       return fail(error, "--request-log-secrets needs --request-log.");
-    if (out->sms_url.empty() && (out->sms_from != kDefaultSmsFrom || !out->sms_reports.empty()))
-      return fail(error, "--sms-from and --sms-reports need --sms.");
+    if (!out->sms_url.empty() && !out->sms_file.empty())
+      return fail(error, "Give the SMS gateway's address once: --sms or --sms-file.");
+    if (out->sms_url.empty() && out->sms_file.empty() &&
+        (out->sms_from != kDefaultSmsFrom || !out->sms_reports.empty()))
+      return fail(error, "--sms-from and --sms-reports need --sms or --sms-file.");
     if (out->suffix_file.empty()) out->suffix_file = PUBLIC_SUFFIX_DEFAULT_FILE;
     return 1;
   }
@@ -159,7 +163,7 @@ const char* usage_text() {
          "      [--trust-proxy ADDRESS[/BITS][,...]]\n"
          "      [--request-log [--request-log-secrets]] [--test-endpoints] [--smtp "
          "smtp://HOST:PORT]\n"
-         "      [--sms http://HOST:13013/cgi-bin/sendsms?username=U&password=P\n"
+         "      [--sms-file FILE | --sms http://HOST:13013/cgi-bin/sendsms?username=U&password=P\n"
          "       [--sms-from NAME] [--sms-reports https://HOST:PORT]]\n"
          "  olvex-service set-guardian-pin --data DIR IDENTIFIER 1234\n"
          "  olvex-service set-plan --data DIR IDENTIFIER \"Family plan\" --entitled 1\n"

@@ -50,6 +50,7 @@ struct CommandLine {
   int threads = kDefaultThreads;
   std::string smtp_url; // smtp://host:port: alerts also go by email
   std::string sms_url;  // the SMS gateway's sendsms URL: mobiles get texts
+  std::string sms_file; // a file holding that URL, so its password stays off the command line
   std::string sms_from = "Olvex";
   std::string sms_reports; // https://host:port the gateway sends delivery reports to
   int db_connections = kDefaultDbConnections;

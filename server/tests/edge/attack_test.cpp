@@ -369,6 +369,23 @@ TEST_F(AttackTest, ItsFilesAreClosedToOtherUsers) {
   said << in.rdbuf();
   EXPECT_NE(said.str().find("may be read by other users"), std::string::npos) << said.str();
   EXPECT_FALSE(std::ifstream(open_folder + "/service.db").good()) << "nothing made in it";
+
+  // The SMS gateway's password is read from a file, and only from one others cannot read.
+  const std::string gateway = dir_.path + "/sms-gateway";
+  std::ofstream(gateway) << "http://127.0.0.1:13013/cgi-bin/sendsms?username=u&password=HUSH\n";
+  ASSERT_EQ(chmod(gateway.c_str(), 0644), 0);
+  std::vector<std::string> args = serve_args(dir_.path + "/other");
+  args.insert(args.end(), {"--sms-file", gateway});
+  ChildService open_file = start_child(args, log);
+  EXPECT_EQ(wait_exit_code(open_file.pid), 1);
+  if (open_file.output) fclose(open_file.output);
+  std::ifstream again(log);
+  std::stringstream refused_file;
+  refused_file << again.rdbuf();
+  EXPECT_NE(refused_file.str().find("SMS gateway file " + gateway + " may be read by other users"),
+            std::string::npos)
+      << refused_file.str();
+  EXPECT_EQ(refused_file.str().find("HUSH"), std::string::npos);
 }
 
 TEST(CodeCeiling, TheServiceSendsNoMoreCodesAnHourThanItsCeiling) {

@@ -104,6 +104,15 @@ TEST(CommandLineServe, RefusesIncompleteOrWrongOptions) {
   EXPECT_FALSE(parse_command_line({"serve", "--port"}, &line, &error));
   EXPECT_FALSE(parse_command_line({"serve", "--verbose"}, &line, &error));
   EXPECT_FALSE(parse_command_line({"launch"}, &line, &error));
+  const std::vector<std::string> serve = {"serve", "--address", "a", "--port", "1", "--cert",
+                                          "c",     "--key",     "k", "--data", "d"};
+  std::vector<std::string> both = serve;
+  both.insert(both.end(), {"--sms-file", "f", "--sms", "http://h/s?username=u&password=p"});
+  EXPECT_FALSE(parse_command_line(both, &line, &error)) << "the gateway is named once";
+  std::vector<std::string> from_file = serve;
+  from_file.insert(from_file.end(), {"--sms-file", "f", "--sms-from", "Family"});
+  EXPECT_TRUE(parse_command_line(from_file, &line, &error)) << error;
+  EXPECT_EQ(line.sms_file, "f");
   EXPECT_FALSE(parse_command_line({}, &line, &error));
   EXPECT_FALSE(error.empty());
 }
