@@ -135,7 +135,15 @@ void mask_members(std::string* body, const std::vector<std::string>& names) {
     ++i;
     while (i < body->size() && is_blank((*body)[i]))
       ++i;
-    if (i >= body->size() || (*body)[i] != '"') continue;
+    if (i >= body->size()) return;
+    if ((*body)[i] != '"') {
+      // A PIN sent as a number is refused, but it may still be the person's PIN.
+      size_t end = body->find_first_not_of("0123456789+-.eE", i);
+      if (end == i) continue;
+      body->replace(i, end == std::string::npos ? std::string::npos : end - i, "\"***\"");
+      at = i + 5;
+      continue;
+    }
     std::string value;
     size_t end = read_json_string(*body, i, &value);
     if (end == std::string::npos) { // no closing quote: everything after the opening one goes

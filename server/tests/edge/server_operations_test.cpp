@@ -55,7 +55,9 @@ TEST(RequestLogMasking, OddBodiesLoseTheirSecretsAndNothingElse) {
   } cases[] = {
       {R"({"pin_code":"12\"34"})", R"({"pin_code":"***"})"},
       {R"({"pin_code":"1234)", R"({"pin_code":"***)"},
-      {R"({"pin_code":1234,"override_pin":"9"})", R"({"pin_code":1234,"override_pin":"***"})"},
+      {R"({"pin_code":1234,"override_pin":"9"})", R"({"pin_code":"***","override_pin":"***"})"},
+      {R"({"override_pin": -48.2e1})", R"({"override_pin": "***"})"},
+      {R"({"pin_code":true,"pin_code":null})", R"({"pin_code":true,"pin_code":null})"},
       {R"(["pin_code","x"])", R"(["pin_code","x"])"},
       {"{\"pin_code\"\n:\t\"1\",\"pin_code\":\"2\"}",
        "{\"pin_code\"\n:\t\"***\",\"pin_code\":\"***\"}"},
