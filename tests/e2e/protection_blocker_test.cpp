@@ -533,16 +533,6 @@ TEST_F(ProtectionBlocker, an_alert_is_reported_to_the_service_once_per_alert) {
 
 // ---- a linked device: the override needs the Guardian PIN that the service checks ----
 
-// The text of a string member of a one-line JSON object, as the service wrote it.
-std::string json_member(const std::string& line, const std::string& key) {
-  const std::string start = "\"" + key + "\":\"";
-  const size_t at = line.find(start);
-  if (at == std::string::npos) return std::string();
-  const size_t from = at + start.size();
-  const size_t end = line.find('"', from);
-  return end == std::string::npos ? std::string() : line.substr(from, end - from);
-}
-
 std::vector<std::string> requests_with(const char* action) {
   std::vector<std::string> found;
   for (const std::string& line : service_requests()) {
