@@ -160,7 +160,7 @@ private:
   SSL* ssl_;
   int io_seconds_;
   ConnectionState* state_;
-  char read_buffer_[16384];
+  char read_buffer_[16384] = {};
   size_t read_at_ = 0;
   size_t read_end_ = 0;
   std::string held_;
