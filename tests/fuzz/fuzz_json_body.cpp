@@ -69,7 +69,7 @@ std::string take_part(const uint8_t** data, size_t* size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  const RequestKind kind = static_cast<RequestKind>(1 + data[0] % 6);
+  const RequestKind kind = static_cast<RequestKind>(1 + data[0] % 9);
   data++;
   size--;
   const std::string text = take_part(&data, &size);
@@ -89,15 +89,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < length; i++)
     require(static_cast<unsigned char>(body[i]) >= 0x20);
 
-  static const char* const kActions[] = {
-      "",           "app_status",          "send_pin",           "verify_pin",
-      "check_scam", "verify_override_pin", "report_blocked_tool"};
+  static const char* const kActions[] = {"",
+                                         "app_status",
+                                         "send_pin",
+                                         "verify_pin",
+                                         "check_scam",
+                                         "verify_override_pin",
+                                         "report_blocked_tool",
+                                         "report_protection",
+                                         "verify_override_pin",
+                                         "app_status"};
   char action[32];
   json_get_string(body, "action", action, sizeof(action));
   require(strcmp(action, kActions[kind]) == 0);
 
   switch (kind) {
-  case REQUEST_APP_STATUS: require_member(body, "device_label", request.device_label, 256); break;
+  case REQUEST_APP_STATUS:
+  case REQUEST_HEARTBEAT: require_member(body, "device_label", request.device_label, 256); break;
   case REQUEST_SEND_PIN: require_member(body, "identifier", request.text, 13500); break;
   case REQUEST_VERIFY_PIN:
     require_member(body, "challenge_id", request.text, 13500);
@@ -114,6 +122,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   case REQUEST_REPORT_BLOCKED_TOOL:
     require_member(body, "tool_name", request.text, 13500);
     require_member(body, "device_label", request.device_label, 256);
+    break;
+  case REQUEST_REPORT_PROTECTION:
+    require_member(body, "state", request.text, 13500);
+    require_member(body, "device_label", request.device_label, 256);
+    // The time goes only as the digits the program wrote; anything else would break out of it.
+    require(
+        (strstr(body, "\"at\":") != nullptr) ==
+        (request.extra[0] != '\0' && strspn(request.extra, "0123456789") == strlen(request.extra)));
+    break;
+  case REQUEST_VERIFY_GUARDIAN_LOCK:
+    require_member(body, "override_pin", request.text, 13500);
+    require_member(body, "device_label", request.device_label, 256);
+    require_member(body, "purpose", request.extra, 256);
     break;
   }
   return 0;
