@@ -85,10 +85,11 @@ void address_of(int sock, bool peer, std::string* ip, int* port) {
 // the socket, not one SSL call a byte and a TLS record for each part of the answer.
 class TlsStream : public httplib::Stream {
 public:
-  TlsStream(int sock, SSL* ssl, int io_seconds, ConnectionState* state)
-      : sock_(sock), ssl_(ssl), io_seconds_(io_seconds), state_(state) {
-    // The library asks for both ends on every request; they never change on a connection.
-    address_of(sock, true, &remote_ip_, &remote_port_);
+  // The library asks for both ends on every request; they never change on a connection.
+  TlsStream(int sock, SSL* ssl, int io_seconds, ConnectionState* state, const std::string& peer,
+            int peer_port)
+      : sock_(sock), ssl_(ssl), io_seconds_(io_seconds), state_(state), remote_ip_(peer),
+        remote_port_(peer_port) {
     address_of(sock, false, &local_ip_, &local_port_);
   }
 
@@ -165,8 +166,8 @@ private:
   size_t read_end_ = 0;
   std::string held_;
   std::string remote_ip_;
-  std::string local_ip_;
   int remote_port_ = 0;
+  std::string local_ip_;
   int local_port_ = 0;
 };
 
@@ -237,7 +238,7 @@ bool TlsServer::process_and_close_socket(socket_t sock) {
   if (caps_open(&caps_, network, exempt)) {
     SSL* ssl = SSL_new(ctx_);
     if (ssl) {
-      serve_connection(sock, ssl);
+      serve_connection(sock, ssl, peer, port);
       SSL_free(ssl);
     }
     caps_close(&caps_, network, exempt);
@@ -260,7 +261,7 @@ bool TlsServer::wait_for_request(int sock, bool has_input) {
   return false;
 }
 
-void TlsServer::serve_connection(int sock, SSL* ssl) {
+void TlsServer::serve_connection(int sock, SSL* ssl, const std::string& peer, int peer_port) {
   ConnectionState state;
   state.caps = &caps_;
   if (!take_wait(&state)) return;
@@ -272,7 +273,7 @@ void TlsServer::serve_connection(int sock, SSL* ssl) {
     end_wait(&state);
     return;
   }
-  TlsStream stream(sock, ssl, times_.io_seconds, &state);
+  TlsStream stream(sock, ssl, times_.io_seconds, &state, peer, peer_port);
   current_connection = &state;
   bool clean = true;
   for (size_t left = keep_alive_max_count_; left > 0; --left) {

@@ -34,7 +34,7 @@ public:
 
 private:
   bool process_and_close_socket(socket_t sock) override;
-  void serve_connection(int sock, SSL* ssl);
+  void serve_connection(int sock, SSL* ssl, const std::string& peer, int peer_port);
   bool wait_for_request(int sock, bool has_input);
 
   SSL_CTX* ctx_ = nullptr;
