@@ -65,7 +65,7 @@ endforeach()
 # End-to-end: a test program that starts the real .exe and drives it.
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 if(E2E_TESTS)
-  add_executable(e2e_tests ${E2E_TESTS})
+  add_executable(e2e_tests ${E2E_TESTS} ${CMAKE_SOURCE_DIR}/tests/soak/test_control_win.cpp)
   target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(e2e_tests PRIVATE gtest_main ${WIN_LIBS})
   target_compile_definitions(e2e_tests PRIVATE ${WIN_DEFS}

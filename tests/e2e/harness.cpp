@@ -2,13 +2,12 @@
 
 #include <shlobj.h>
 #include <tlhelp32.h>
-#include <winhttp.h>
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
-#include "app/vendor.h"
+#include "tests/soak/test_control_win.h"
 
 static const wchar_t* MAIN_CLASS = L"OlvexCallwardenWndV1";
 
@@ -395,32 +394,7 @@ std::string json_member(const std::string& line, const std::string& key) {
 }
 
 bool service_control(const wchar_t* path, const std::string& json) {
-  bool ok = false;
-  HINTERNET session = WinHttpOpen(L"callwarden-e2e", WINHTTP_ACCESS_TYPE_NO_PROXY,
-                                  WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
-  HINTERNET connection =
-      session ? WinHttpConnect(session, CALLWARDEN_SERVICE_HOST_W, INTERNET_DEFAULT_HTTPS_PORT, 0)
-              : nullptr;
-  HINTERNET request =
-      connection ? WinHttpOpenRequest(connection, L"POST", path, nullptr, WINHTTP_NO_REFERER,
-                                      WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE)
-                 : nullptr;
-  const DWORD size = static_cast<DWORD>(json.size());
-  if (request &&
-      WinHttpSendRequest(request, L"Content-Type: application/json\r\n", static_cast<DWORD>(-1),
-                         const_cast<char*>(json.data()), size, size, 0) &&
-      WinHttpReceiveResponse(request, nullptr)) {
-    DWORD status = 0;
-    DWORD length = sizeof(status);
-    ok = WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &length,
-                             WINHTTP_NO_HEADER_INDEX) &&
-         status == 200;
-  }
-  if (request) WinHttpCloseHandle(request);
-  if (connection) WinHttpCloseHandle(connection);
-  if (session) WinHttpCloseHandle(session);
-  return ok;
+  return post_test_control(path, json.c_str()) == 200;
 }
 
 static std::vector<std::string> outbox_lines(bool alerts) {

@@ -6,9 +6,7 @@
 #include <cstdint>
 
 #include "tests/soak/soak_plan.h"
-
-// POSTs `json` to a test endpoint of the service host; the HTTP status, 0 when unreachable.
-int post_test_control(const wchar_t* path, const char* json);
+#include "tests/soak/test_control_win.h"
 
 // Makes the service give the next `count` API requests an answer of `type` (for
 // ANSWER_SLOW after `delay_ms`). ANSWER_NORMAL clears any prepared answer instead.
