@@ -72,7 +72,7 @@ ApiAnswer action_check_scam(ServiceContext* context, const ActionInput& input) {
     if (!store) return error_answer(500, STORE_FAILURE_TEXT);
     if (input.linked) {
       Account account;
-      if (!store_find_account_by_id(store, input.account_id, &account))
+      if (store_find_account_by_id(store, input.account_id, &account) != Lookup::kFound)
         return error_answer(500, STORE_FAILURE_TEXT);
       unlimited = account.entitled;
       scam_alerts = account.alert_on_scam;

@@ -11,6 +11,7 @@ const char* const kBadIdentifier =
 
 ApiAnswer refusal(const CodeResult& result) {
   if (result.status == 429) return limited_answer(result.error, result.retry_after);
+  if (result.status == 503) return unavailable_answer(result.error);
   return error_answer(result.status, result.error);
 }
 
@@ -46,8 +47,10 @@ ApiAnswer action_verify_pin(ServiceContext* context, const ActionInput& input) {
     return error_answer(500, "The service could not sign you in just now.");
   std::string token = "ocp_" + random_part;
   Account account;
-  if (!store_add_token(store, token, checked.challenge.account_id, input.now) ||
-      !store_find_account_by_id(store, checked.challenge.account_id, &account)) {
+  // Linking is the computer's first call: from now on its silence is noticed.
+  const int64_t silent_at = silence_deadline(silence_limits(*context), input.now, 0);
+  if (!store_add_token(store, token, checked.challenge.account_id, input.now, silent_at) ||
+      store_find_account_by_id(store, checked.challenge.account_id, &account) != Lookup::kFound) {
     return error_answer(500, STORE_FAILURE_TEXT);
   }
   nlohmann::ordered_json members;

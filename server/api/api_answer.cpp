@@ -24,3 +24,9 @@ ApiAnswer limited_answer(const std::string& message, int64_t seconds) {
   answer.retry_after = seconds;
   return answer;
 }
+
+ApiAnswer unavailable_answer(const std::string& message) {
+  ApiAnswer answer = error_answer(503, message);
+  answer.retry_after = kStoreRetrySeconds;
+  return answer;
+}

@@ -20,6 +20,11 @@ ApiAnswer error_answer(int status, const std::string& message);
 // 429 with a Retry-After of `seconds`.
 ApiAnswer limited_answer(const std::string& message, int64_t seconds);
 
+// A lookup a decision rests on failed: 503 with a Retry-After of kStoreRetrySeconds. Never an
+// answer that could be read as "no such token" or "no such code".
+const int64_t kStoreRetrySeconds = 10;
+ApiAnswer unavailable_answer(const std::string& message);
+
 // Serialises without ever throwing: bytes that are not UTF-8 (a customer
 // name set from a shell, say) become U+FFFD.
 std::string json_text(const nlohmann::ordered_json& value);

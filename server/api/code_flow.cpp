@@ -89,7 +89,7 @@ LimitOutcome take_service_ceiling(ServiceContext* context, ServiceStore* store, 
 
 CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::string& recipient,
                      int64_t account_id, const char* purpose, const std::string& client,
-                     int64_t now) {
+                     int64_t now, const std::string& about) {
   int64_t client_event = 0;
   int64_t identifier_event = 0;
   int64_t wait = 0;
@@ -144,7 +144,7 @@ CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::st
   if (!deliver_sign_in_code(data_file(*context, "outbox.txt"), recipient, code, result.challenge.id,
                             purpose, now) ||
       !queue_code_text(context, store, account_id, recipient, code, purpose,
-                       result.challenge.expires_at, now))
+                       result.challenge.expires_at, now, about))
     return refused(500, "The code could not be sent just now. Please try again.");
   return result;
 }
@@ -156,8 +156,14 @@ CodeResult check_code(ServiceContext* context, ServiceStore* store, const std::s
   if (!read_code(typed, &code)) return refused(400, kBadCodeForm);
   CodeResult result;
   Challenge& challenge = result.challenge;
-  if (!store_find_challenge(store, challenge_id, &challenge) || challenge.used ||
-      challenge.expires_at <= now || challenge.purpose != purpose) {
+  const Lookup found = store_find_challenge(store, challenge_id, &challenge);
+  if (found == Lookup::kFailed) {
+    CodeResult failed = refused(503, STORE_FAILURE_TEXT);
+    failed.retry_after = kStoreRetrySeconds;
+    return failed;
+  }
+  if (found == Lookup::kMissing || challenge.used || challenge.expires_at <= now ||
+      challenge.purpose != purpose) {
     return refused(401, kExpiredCode);
   }
   if (challenge.tries_left <= 0) return refused(401, kNoTriesLeft);
@@ -189,8 +195,8 @@ CodeResult check_code(ServiceContext* context, ServiceStore* store, const std::s
     // Tries sent at once used it up, or the right one used it, since it was read above.
     store_remove_limit_event(store, client_try);
     store_remove_limit_event(store, try_event);
-    bool spent = store_find_challenge(store, challenge_id, &challenge) && !challenge.used &&
-                 challenge.tries_left <= 0;
+    bool spent = store_find_challenge(store, challenge_id, &challenge) == Lookup::kFound &&
+                 !challenge.used && challenge.tries_left <= 0;
     return refused(401, spent ? kNoTriesLeft : kExpiredCode);
   }
   if (!store_code_matches(store, challenge, code))

@@ -11,7 +11,7 @@
 struct CodeResult {
   int status = 200;        // 200, or the refusal's HTTP status
   std::string error;       // the refusal in plain words
-  int64_t retry_after = 0; // seconds, for a 429
+  int64_t retry_after = 0; // seconds, for a 429 or a 503 (the store could not look)
   Challenge challenge;     // the challenge made or checked
 };
 
@@ -20,9 +20,11 @@ const int64_t kCodeLifetimeSeconds = 10 * 60;
 // Sends a code for `purpose` to `recipient` (a normalised identifier). `account_id` 0 means
 // the recipient's own account, made on first use (signing in); otherwise the code belongs to
 // that account. Limits per recipient and per client address are counted first.
+// `about` names what the code is for in its words, where the purpose has one (the computer a
+// code to unlink it is for).
 CodeResult send_code(ServiceContext* context, ServiceStore* store, const std::string& recipient,
                      int64_t account_id, const char* purpose, const std::string& client,
-                     int64_t now);
+                     int64_t now, const std::string& about = std::string());
 
 // Checks a code as typed ("123 456" is fine) against the challenge, which must be for
 // `purpose`. Every try counts before it is compared, against the challenge's account from the

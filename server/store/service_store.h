@@ -4,13 +4,22 @@
 // of the service goes through these functions, on SQLite or PostgreSQL alike, and secrets
 // never leave them in clear: tokens are kept as digests and PINs and codes as keyed digests,
 // hashed and compared here, next to the queries.
-// Functions return 1 on success, 0 on failure or, for the find functions, when nothing matches.
+// Functions return 1 on success and 0 on failure; the find functions say what they found
+// (Lookup), so that a decision never takes a failed lookup for "no such thing".
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "base/secret_key.h"
 #include "store/sql_connection.h"
+
+// What a lookup found. A store that could not answer is kFailed, never kMissing: a computer
+// whose token could not be looked up is not thereby unlinked.
+enum class Lookup { kFound, kMissing, kFailed };
+
+// kFound when the query ran and returned a row, kMissing when it ran and returned none. The
+// rows are read here, after the query that fills them has run.
+Lookup lookup_of(bool ran, const SqlRows& rows);
 
 struct ServiceStore {
   SqlConnection* sql = nullptr;
@@ -54,11 +63,11 @@ int store_answers(ServiceStore* store);
 // Deletes rows nothing needs any more: old limit events and long-expired challenges.
 int store_forget_old(ServiceStore* store, int64_t now);
 
-int store_find_account(ServiceStore* store, const std::string& identifier, Account* out);
-int store_find_account_by_id(ServiceStore* store, int64_t id, Account* out);
+Lookup store_find_account(ServiceStore* store, const std::string& identifier, Account* out);
+Lookup store_find_account_by_id(ServiceStore* store, int64_t id, Account* out);
 // The account and how many tools its computers reported stopped since `since`.
-int store_account_status(ServiceStore* store, int64_t id, int64_t since, Account* out,
-                         int* reports);
+Lookup store_account_status(ServiceStore* store, int64_t id, int64_t since, Account* out,
+                            int* reports);
 // Finds the account or creates it on the free plan.
 int store_ensure_account(ServiceStore* store, const std::string& identifier, int64_t now,
                          Account* out);
@@ -79,7 +88,7 @@ int store_set_guardian_failures(ServiceStore* store, int64_t account_id, int fai
 
 // `code` is the clear code; only its keyed digest is kept.
 int store_add_challenge(ServiceStore* store, const Challenge& challenge, const std::string& code);
-int store_find_challenge(ServiceStore* store, const std::string& id, Challenge* out);
+Lookup store_find_challenge(ServiceStore* store, const std::string& id, Challenge* out);
 // Uses up one try of a challenge that is unused, unexpired and has tries left, and reads it
 // into `out` (tries_left already lowered). 0 when there is no such challenge.
 int store_take_challenge_try(ServiceStore* store, const std::string& id, int64_t now,
@@ -88,9 +97,11 @@ bool store_code_matches(ServiceStore* store, const Challenge& challenge, const s
 // Marks the challenge used; 1 only for the one caller that did so, however many try at once.
 int store_use_challenge(ServiceStore* store, const std::string& id);
 
-// The linked computer also gets a public id of its own for the family page (store_family.h).
-int store_add_token(ServiceStore* store, const std::string& token, int64_t account_id, int64_t now);
-int store_find_token(ServiceStore* store, const std::string& token, int64_t* account_id);
+// The linked computer also gets a public id of its own for the family page (store_family.h),
+// and is watched for silence from `silent_at` (0: not watched until it calls).
+int store_add_token(ServiceStore* store, const std::string& token, int64_t account_id, int64_t now,
+                    int64_t silent_at = 0);
+Lookup store_find_token(ServiceStore* store, const std::string& token, int64_t* account_id);
 
 // `account_id` 0 for a device that is not linked.
 int store_add_report(ServiceStore* store, int64_t account_id, const std::string& tool_name,

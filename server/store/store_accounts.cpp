@@ -8,8 +8,10 @@ namespace {
   " guardian_failures, guardian_locked_until, alert_on_scam"
 #define ACCOUNT_COLUMNS ACCOUNT_FIELDS " FROM accounts "
 
-int read_account(const SqlRows& rows, Account* out) {
-  if (rows.rows.empty()) return 0;
+// The first row, when the query ran.
+Lookup read_account(bool ran, const SqlRows& rows, Account* out) {
+  const Lookup found = lookup_of(ran, rows);
+  if (found != Lookup::kFound) return found;
   out->id = sql_cell_number(rows, 0, 0);
   out->identifier = sql_cell(rows, 0, 1);
   out->customer_name = sql_cell(rows, 0, 2);
@@ -19,7 +21,7 @@ int read_account(const SqlRows& rows, Account* out) {
   out->guardian_failures = static_cast<int>(sql_cell_number(rows, 0, 6));
   out->guardian_locked_until = sql_cell_number(rows, 0, 7);
   out->alert_on_scam = sql_cell_number(rows, 0, 8) != 0;
-  return 1;
+  return Lookup::kFound;
 }
 
 int changed_one(ServiceStore* store, const char* sql, const std::vector<SqlParam>& params) {
@@ -29,29 +31,35 @@ int changed_one(ServiceStore* store, const char* sql, const std::vector<SqlParam
 
 } // namespace
 
-int store_find_account(ServiceStore* store, const std::string& identifier, Account* out) {
-  SqlRows rows;
-  return store->sql->run(ACCOUNT_COLUMNS "WHERE identifier = $1", {sql_text(identifier)}, &rows) &&
-         read_account(rows, out);
+Lookup lookup_of(bool ran, const SqlRows& rows) {
+  if (!ran) return Lookup::kFailed;
+  return rows.rows.empty() ? Lookup::kMissing : Lookup::kFound;
 }
 
-int store_find_account_by_id(ServiceStore* store, int64_t id, Account* out) {
+Lookup store_find_account(ServiceStore* store, const std::string& identifier, Account* out) {
   SqlRows rows;
-  return store->sql->run(ACCOUNT_COLUMNS "WHERE id = $1", {sql_number(id)}, &rows) &&
-         read_account(rows, out);
+  const bool ran =
+      store->sql->run(ACCOUNT_COLUMNS "WHERE identifier = $1", {sql_text(identifier)}, &rows);
+  return read_account(ran, rows, out);
 }
 
-int store_account_status(ServiceStore* store, int64_t id, int64_t since, Account* out,
-                         int* reports) {
+Lookup store_find_account_by_id(ServiceStore* store, int64_t id, Account* out) {
+  SqlRows rows;
+  const bool ran = store->sql->run(ACCOUNT_COLUMNS "WHERE id = $1", {sql_number(id)}, &rows);
+  return read_account(ran, rows, out);
+}
+
+Lookup store_account_status(ServiceStore* store, int64_t id, int64_t since, Account* out,
+                            int* reports) {
   // One query: every read statement begins a read of the database that waits on the others'.
   SqlRows rows;
-  if (!store->sql->run(ACCOUNT_FIELDS ", (SELECT COUNT(*) FROM reports WHERE account_id = $1 AND "
-                                      "created_at >= $2) FROM accounts WHERE id = $1",
-                       {sql_number(id), sql_number(since)}, &rows) ||
-      !read_account(rows, out))
-    return 0;
-  *reports = static_cast<int>(sql_cell_number(rows, 0, 9));
-  return 1;
+  const bool ran =
+      store->sql->run(ACCOUNT_FIELDS ", (SELECT COUNT(*) FROM reports WHERE account_id = $1 AND "
+                                     "created_at >= $2) FROM accounts WHERE id = $1",
+                      {sql_number(id), sql_number(since)}, &rows);
+  const Lookup found = read_account(ran, rows, out);
+  if (found == Lookup::kFound) *reports = static_cast<int>(sql_cell_number(rows, 0, 9));
+  return found;
 }
 
 int store_ensure_account(ServiceStore* store, const std::string& identifier, int64_t now,
@@ -61,7 +69,7 @@ int store_ensure_account(ServiceStore* store, const std::string& identifier, int
                          "$2, $3) ON CONFLICT (identifier) DO NOTHING",
                          {sql_text(identifier), sql_text(FREE_PLAN_LABEL), sql_number(now)},
                          &rows) &&
-         store_find_account(store, identifier, out);
+         store_find_account(store, identifier, out) == Lookup::kFound;
 }
 
 int store_set_plan(ServiceStore* store, int64_t account_id, const std::string& plan_label,

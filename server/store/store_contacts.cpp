@@ -64,16 +64,16 @@ int store_set_contact_challenge(ServiceStore* store, int64_t account_id, int64_t
          rows.changed == 1;
 }
 
-int store_find_contact(ServiceStore* store, int64_t account_id, int64_t contact_id,
-                       AlertContact* out) {
+Lookup store_find_contact(ServiceStore* store, int64_t account_id, int64_t contact_id,
+                          AlertContact* out) {
   SqlRows rows;
-  if (!store->sql->run("SELECT id, identifier, confirmed, challenge_id FROM alert_contacts "
-                       "WHERE account_id = $1 AND id = $2",
-                       {sql_number(account_id), sql_number(contact_id)}, &rows) ||
-      rows.rows.empty())
-    return 0;
-  *out = read_contact(rows, 0);
-  return 1;
+  const Lookup found = lookup_of(
+      store->sql->run("SELECT id, identifier, confirmed, challenge_id FROM alert_contacts "
+                      "WHERE account_id = $1 AND id = $2",
+                      {sql_number(account_id), sql_number(contact_id)}, &rows),
+      rows);
+  if (found == Lookup::kFound) *out = read_contact(rows, 0);
+  return found;
 }
 
 int store_confirm_contact(ServiceStore* store, int64_t account_id, int64_t contact_id) {

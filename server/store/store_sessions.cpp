@@ -23,16 +23,17 @@ int store_start_session(ServiceStore* store, int64_t account_id, int64_t now,
   return 1;
 }
 
-int store_find_session(ServiceStore* store, const std::string& session_id, int64_t now,
-                       WebSession* out) {
-  if (session_id.empty()) return 0;
+Lookup store_find_session(ServiceStore* store, const std::string& session_id, int64_t now,
+                          WebSession* out) {
+  if (session_id.empty()) return Lookup::kMissing;
   SqlRows rows;
   const std::string digest = sha256_hex(session_id);
-  if (!store->sql->run("SELECT account_id, created_at, last_used_at, pin_challenge_id FROM "
-                       "web_sessions WHERE id_digest = $1 AND last_used_at > $2",
-                       {sql_text(digest), sql_number(now - kSessionIdleSeconds)}, &rows) ||
-      rows.rows.empty())
-    return 0;
+  const Lookup found = lookup_of(
+      store->sql->run("SELECT account_id, created_at, last_used_at, pin_challenge_id FROM "
+                      "web_sessions WHERE id_digest = $1 AND last_used_at > $2",
+                      {sql_text(digest), sql_number(now - kSessionIdleSeconds)}, &rows),
+      rows);
+  if (found != Lookup::kFound) return found;
   out->account_id = sql_cell_number(rows, 0, 0);
   out->created_at = sql_cell_number(rows, 0, 1);
   out->last_used_at = sql_cell_number(rows, 0, 2);
@@ -43,7 +44,7 @@ int store_find_session(ServiceStore* store, const std::string& session_id, int64
                     "last_used_at < $1",
                     {sql_number(now), sql_text(digest)}, &touched);
   }
-  return 1;
+  return Lookup::kFound;
 }
 
 int store_end_session(ServiceStore* store, const std::string& session_id) {

@@ -28,15 +28,15 @@ int store_add_challenge(ServiceStore* store, const Challenge& challenge, const s
       &rows);
 }
 
-int store_find_challenge(ServiceStore* store, const std::string& id, Challenge* out) {
+Lookup store_find_challenge(ServiceStore* store, const std::string& id, Challenge* out) {
   SqlRows rows;
-  if (!store->sql->run("SELECT id, account_id, code_digest, expires_at, tries_left, used, purpose "
-                       "FROM challenges WHERE id = $1",
-                       {sql_text(id)}, &rows) ||
-      rows.rows.empty())
-    return 0;
-  read_challenge(rows, out);
-  return 1;
+  const Lookup found =
+      lookup_of(store->sql->run("SELECT id, account_id, code_digest, expires_at, tries_left, used, "
+                                "purpose FROM challenges WHERE id = $1",
+                                {sql_text(id)}, &rows),
+                rows);
+  if (found == Lookup::kFound) read_challenge(rows, out);
+  return found;
 }
 
 int store_take_challenge_try(ServiceStore* store, const std::string& id, int64_t now,
@@ -63,24 +63,24 @@ int store_use_challenge(ServiceStore* store, const std::string& id) {
          rows.changed == 1;
 }
 
-int store_add_token(ServiceStore* store, const std::string& token, int64_t account_id,
-                    int64_t now) {
+int store_add_token(ServiceStore* store, const std::string& token, int64_t account_id, int64_t now,
+                    int64_t silent_at) {
   SqlRows rows;
   std::string link_id;
   return random_hex(12, &link_id) &&
          store->sql->run("INSERT INTO device_tokens (token_digest, account_id, created_at, "
-                         "link_id) VALUES ($1, $2, $3, $4)",
+                         "link_id, silent_at) VALUES ($1, $2, $3, $4, $5)",
                          {sql_text(sha256_hex(token)), sql_number(account_id), sql_number(now),
-                          sql_text(link_id)},
+                          sql_text(link_id), sql_number(silent_at)},
                          &rows);
 }
 
-int store_find_token(ServiceStore* store, const std::string& token, int64_t* account_id) {
+Lookup store_find_token(ServiceStore* store, const std::string& token, int64_t* account_id) {
   SqlRows rows;
-  if (!store->sql->run("SELECT account_id FROM device_tokens WHERE token_digest = $1",
-                       {sql_text(sha256_hex(token))}, &rows) ||
-      rows.rows.empty())
-    return 0;
-  *account_id = sql_cell_number(rows, 0, 0);
-  return 1;
+  const Lookup found =
+      lookup_of(store->sql->run("SELECT account_id FROM device_tokens WHERE token_digest = $1",
+                                {sql_text(sha256_hex(token))}, &rows),
+                rows);
+  if (found == Lookup::kFound) *account_id = sql_cell_number(rows, 0, 0);
+  return found;
 }

@@ -29,15 +29,17 @@ WebAnswer show_family(WebCall* call, int status, FamilyView view) {
   // This instance's waiting verdicts first, so the counts include the check just made.
   check_tally_flush(&call->context->checks, store);
   Challenge pin_code;
-  view.pin_code_sent = !call->session.pin_challenge_id.empty() &&
-                       store_find_challenge(store, call->session.pin_challenge_id, &pin_code) &&
-                       !pin_code.used && pin_code.expires_at > view.now && pin_code.tries_left > 0;
+  view.pin_code_sent =
+      !call->session.pin_challenge_id.empty() &&
+      store_find_challenge(store, call->session.pin_challenge_id, &pin_code) == Lookup::kFound &&
+      !pin_code.used && pin_code.expires_at > view.now && pin_code.tries_left > 0;
   std::string lock_challenge;
   Challenge lock_code;
-  view.lock_code_sent =
-      store_session_lock_challenge(store, call->session_id, &lock_challenge) &&
-      !lock_challenge.empty() && store_find_challenge(store, lock_challenge, &lock_code) &&
-      !lock_code.used && lock_code.expires_at > view.now && lock_code.tries_left > 0;
+  view.lock_code_sent = store_session_lock_challenge(store, call->session_id, &lock_challenge) &&
+                        !lock_challenge.empty() &&
+                        store_find_challenge(store, lock_challenge, &lock_code) == Lookup::kFound &&
+                        !lock_code.used && lock_code.expires_at > view.now &&
+                        lock_code.tries_left > 0;
   if (!store_list_devices(store, id, &view.devices) ||
       !store_recent_events(store, id, view.now - kHistorySeconds, 20, &view.events) ||
       !store_verdict_counts(store, id, view.now - kHistorySeconds, &view.verdicts) ||

@@ -1,5 +1,6 @@
 #include "web/web_routes.h"
 
+#include "api/api_answer.h"
 #include "base/secure_random.h"
 #include "base/service_hosts.h"
 #include "store/store_pool.h"
@@ -29,7 +30,9 @@ const WebRoute kWebRoutes[] = {
     {"/family/contacts/confirm", "POST", true, post_contact_confirm},
     {"/family/contacts/remove", "POST", true, post_contact_remove},
     {"/family/computers/name", "POST", true, post_computer_name},
+    {"/family/computers/unlink", "GET", true, get_unlink},
     {"/family/computers/unlink", "POST", true, post_computer_unlink},
+    {"/family/computers/unlink/send-code", "POST", true, post_unlink_code},
     {"/family/alerts/scam", "POST", true, post_scam_alerts},
     {"/family/computers/lock", "POST", true, post_lock_on},
     {"/family/computers/lock/send-code", "POST", true, post_lock_code},
@@ -48,12 +51,16 @@ bool is_form_type(const std::string& content_type) {
   return media == "application/x-www-form-urlencoded";
 }
 
-// Finds the session of the cookie; a cookie that names none is removed from the browser.
-void read_session(WebCall* call) {
+// Finds the session of the cookie; a cookie that names none is removed from the browser. False
+// when the store could not look: the browser keeps its cookie, and nobody is signed out by it.
+bool read_session(WebCall* call) {
   const std::string id = cookie_value(call->request->cookie_header, SESSION_COOKIE);
-  if (id.empty()) return;
-  if (store_find_session(call->store, id, call->request->now, &call->session) &&
-      store_find_account_by_id(call->store, call->session.account_id, &call->account)) {
+  if (id.empty()) return true;
+  Lookup found = store_find_session(call->store, id, call->request->now, &call->session);
+  if (found == Lookup::kFound)
+    found = store_find_account_by_id(call->store, call->session.account_id, &call->account);
+  if (found == Lookup::kFailed) return false;
+  if (found == Lookup::kFound) {
     call->signed_in = true;
     call->session_id = id;
     // The browser keeps the cookie as long as the session may stay idle, from its last use.
@@ -62,6 +69,7 @@ void read_session(WebCall* call) {
   } else {
     call->cookies_to_set.emplace_back(SESSION_COOKIE, cookie_header(SESSION_COOKIE, "", 0));
   }
+  return true;
 }
 
 // The sign-in forms' cookie, made when the browser has none yet.
@@ -98,11 +106,13 @@ WebAnswer route_call(WebCall* call, const WebRoute& route) {
   }
   StoreLease lease(call->context->store);
   call->store = lease.get();
-  if (!call->store)
-    return message_answer(500, "Something went wrong",
-                          "The service could not reach its records just now. Please try again "
-                          "in a moment.");
-  read_session(call);
+  if (!call->store || !read_session(call)) {
+    WebAnswer answer = message_answer(503, "Please try again in a moment",
+                                      "The service could not reach its records just now. "
+                                      "Nothing was changed. Please try again in a moment.");
+    answer.headers.emplace_back("Retry-After", std::to_string(kStoreRetrySeconds));
+    return answer;
+  }
   if (!call->signed_in && !ensure_form_cookie(call))
     return message_answer(500, "Something went wrong", "Please try again in a moment.");
   call->csrf = call->signed_in ? store_session_form_token(call->store, call->session_id)
@@ -123,19 +133,19 @@ WebAnswer route_call(WebCall* call, const WebRoute& route) {
 } // namespace
 
 WebAnswer handle_web_request(ServiceContext* context, const WebRequest& request) {
-  const WebRoute* same_path = nullptr;
+  std::string allowed; // the methods of the path, for a 405
   for (const WebRoute& route : kWebRoutes) {
     if (request.path != route.path) continue;
-    same_path = &route;
+    allowed += (allowed.empty() ? "" : ", ") + std::string(route.method);
     if (request.method != route.method) continue;
     WebCall call;
     call.context = context;
     call.request = &request;
     return route_call(&call, route);
   }
-  if (same_path) {
+  if (!allowed.empty()) {
     WebAnswer answer = message_answer(405, "Not here", "This address cannot be used that way.");
-    answer.headers.emplace_back("Allow", same_path->method);
+    answer.headers.emplace_back("Allow", allowed);
     return answer;
   }
   return message_answer(404, "Page not found",

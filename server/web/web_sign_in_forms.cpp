@@ -46,8 +46,8 @@ SignInView code_step(WebCall* call, const std::string& challenge_id) {
   view.challenge_id = challenge_id;
   Challenge challenge;
   Account account;
-  if (store_find_challenge(call->store, challenge_id, &challenge) &&
-      store_find_account_by_id(call->store, challenge.account_id, &account))
+  if (store_find_challenge(call->store, challenge_id, &challenge) == Lookup::kFound &&
+      store_find_account_by_id(call->store, challenge.account_id, &account) == Lookup::kFound)
     view.masked_target = mask_identifier(account.identifier);
   return view;
 }

@@ -132,7 +132,7 @@ TEST_F(TextService, TheDeliveryReportIsRecordedCountedAndShownForTheNumber) {
   int64_t account = 0;
   for (int i = 0; i < 100; ++i) {
     DataStore store(data_.path + "/data");
-    ASSERT_TRUE(store_find_token(store.get(), token, &account));
+    ASSERT_EQ(store_find_token(store.get(), token, &account), Lookup::kFound);
     ASSERT_TRUE(store_last_alert_texts(store.get(), account, &last));
     if (last["447700900777"].report == "delivered") break;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -201,7 +201,7 @@ TEST_F(LimitsTest, GuardianPinLockOutsGrowAndTheFamilyIsTold) {
   {
     StoreLease lease(context_.store);
     Account account;
-    ASSERT_TRUE(store_find_account(lease.get(), "07700900456", &account));
+    ASSERT_EQ(store_find_account(lease.get(), "07700900456", &account), Lookup::kFound);
     ASSERT_TRUE(store_set_guardian_pin(lease.get(), account.id, "4821"));
   }
   auto pin = [&](const char* typed, int64_t now) {
@@ -233,7 +233,7 @@ TEST_F(LimitsTest, GuardianPinLockOutsGrowAndTheFamilyIsTold) {
   {
     StoreLease lease(context_.store);
     Account account;
-    ASSERT_TRUE(store_find_account(lease.get(), "07700900456", &account));
+    ASSERT_EQ(store_find_account(lease.get(), "07700900456", &account), Lookup::kFound);
     ASSERT_TRUE(store_set_guardian_pin(lease.get(), account.id, "4821"));
   }
   ApiAnswer computer_day = pin("4821", at + 1);

@@ -65,7 +65,7 @@ TEST_F(AccountService, RecentBlockedCountCoversThisAccountsLastThirtyDays) {
     DataStore store(data_.path + "/data");
     ASSERT_NE(store.get(), nullptr);
     int64_t account = 0;
-    ASSERT_TRUE(store_find_token(store.get(), token, &account));
+    ASSERT_EQ(store_find_token(store.get(), token, &account), Lookup::kFound);
     int64_t now = static_cast<int64_t>(std::time(nullptr));
     ASSERT_TRUE(
         store_add_report(store.get(), account, "old.exe", "KITCHEN-PC", now - 31 * 24 * 3600));

@@ -36,8 +36,8 @@ TEST_F(SignInService, DifferentSpellingsOfOneMobileReachOneAccount) {
   ASSERT_NE(store.get(), nullptr);
   int64_t first_account = 0;
   int64_t second_account = 0;
-  EXPECT_TRUE(store_find_token(store.get(), first, &first_account));
-  EXPECT_TRUE(store_find_token(store.get(), second, &second_account));
+  EXPECT_EQ(store_find_token(store.get(), first, &first_account), Lookup::kFound);
+  EXPECT_EQ(store_find_token(store.get(), second, &second_account), Lookup::kFound);
   EXPECT_EQ(first_account, second_account);
 }
 
@@ -112,7 +112,7 @@ TEST_F(SignInService, ExpiredAndUnknownChallengesAreRefused) {
     DataStore store(data_.path + "/data");
     ASSERT_NE(store.get(), nullptr);
     Challenge stored;
-    ASSERT_TRUE(store_find_challenge(store.get(), challenge, &stored));
+    ASSERT_EQ(store_find_challenge(store.get(), challenge, &stored), Lookup::kFound);
     ASSERT_EQ(store.number("UPDATE challenges SET expires_at = 1 RETURNING 1"), 1);
   }
   ServiceReply expired = call(R"({"action":"verify_pin","challenge_id":")" + challenge +

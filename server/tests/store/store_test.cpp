@@ -60,7 +60,7 @@ TEST_F(StoreTest, NewAccountIsOnTheFreePlanAndFoundAgain) {
   ASSERT_TRUE(store_ensure_account(store_, "07700900123", 2000, &again));
   EXPECT_EQ(again.id, created.id);
   Account missing;
-  EXPECT_FALSE(store_find_account(store_, "07700900999", &missing));
+  EXPECT_EQ(store_find_account(store_, "07700900999", &missing), Lookup::kMissing);
 }
 
 TEST_F(StoreTest, EverythingSurvivesClosingAndOpening) {
@@ -78,17 +78,17 @@ TEST_F(StoreTest, EverythingSurvivesClosingAndOpening) {
   open();
 
   Account read;
-  ASSERT_TRUE(store_find_account(store_, "jo@example.com", &read));
+  ASSERT_EQ(store_find_account(store_, "jo@example.com", &read), Lookup::kFound);
   EXPECT_EQ(read.plan_label, "Family plan");
   EXPECT_TRUE(read.entitled);
   EXPECT_EQ(read.customer_name, "Jo");
   EXPECT_TRUE(store_guardian_pin_matches(store_, read, "4821"));
   EXPECT_FALSE(store_guardian_pin_matches(store_, read, "4822"));
   int64_t owner = 0;
-  ASSERT_TRUE(store_find_token(store_, "ocp_1", &owner));
+  ASSERT_EQ(store_find_token(store_, "ocp_1", &owner), Lookup::kFound);
   EXPECT_EQ(owner, account.id);
   Challenge challenge;
-  ASSERT_TRUE(store_find_challenge(store_, "ch_1", &challenge));
+  ASSERT_EQ(store_find_challenge(store_, "ch_1", &challenge), Lookup::kFound);
   EXPECT_TRUE(store_code_matches(store_, challenge, "123456"));
   EXPECT_FALSE(store_code_matches(store_, challenge, "123457"));
   EXPECT_EQ(challenge.tries_left, 5);
@@ -172,12 +172,12 @@ TEST_F(StoreTest, ReportCountUsesAccountAndWindowStart) {
   ASSERT_TRUE(store_add_report(store_, 0, "anydesk.exe", "PC", 300));
   int count = -1;
   Account found;
-  ASSERT_TRUE(store_account_status(store_, account.id, 150, &found, &count));
+  ASSERT_EQ(store_account_status(store_, account.id, 150, &found, &count), Lookup::kFound);
   EXPECT_EQ(count, 1);
   EXPECT_EQ(found.identifier, "07700900123");
-  ASSERT_TRUE(store_account_status(store_, account.id, 100, &found, &count));
+  ASSERT_EQ(store_account_status(store_, account.id, 100, &found, &count), Lookup::kFound);
   EXPECT_EQ(count, 2);
-  EXPECT_FALSE(store_account_status(store_, account.id + 1, 100, &found, &count));
+  EXPECT_EQ(store_account_status(store_, account.id + 1, 100, &found, &count), Lookup::kMissing);
 }
 
 TEST_F(StoreTest, GuardianTriesStopAtTheLockAndSettingThePinClearsIt) {
@@ -193,7 +193,7 @@ TEST_F(StoreTest, GuardianTriesStopAtTheLockAndSettingThePinClearsIt) {
   EXPECT_EQ(attempt, 0) << "locked until 5000";
   ASSERT_TRUE(store_set_guardian_pin(store_, account.id, "1111"));
   Account read;
-  ASSERT_TRUE(store_find_account_by_id(store_, account.id, &read));
+  ASSERT_EQ(store_find_account_by_id(store_, account.id, &read), Lookup::kFound);
   EXPECT_EQ(read.guardian_locked_until, 0);
   EXPECT_EQ(read.guardian_failures, 0);
 }
@@ -237,15 +237,16 @@ TEST(StoreConversion, ADatabaseWithSecretsInClearIsConvertedAndKeepsWorking) {
     StoreLease lease(pool);
     ServiceStore* store = lease.get();
     int64_t account_id = 0;
-    ASSERT_TRUE(store_find_token(store, "ocp_fc6a4d76e19c9fd20ef6bf2c3ea76bee", &account_id));
+    ASSERT_EQ(store_find_token(store, "ocp_fc6a4d76e19c9fd20ef6bf2c3ea76bee", &account_id),
+              Lookup::kFound);
     Account mobile;
-    ASSERT_TRUE(store_find_account_by_id(store, account_id, &mobile));
+    ASSERT_EQ(store_find_account_by_id(store, account_id, &mobile), Lookup::kFound);
     EXPECT_EQ(mobile.identifier, "07700900123");
     EXPECT_EQ(mobile.customer_name, "Jane Smith");
     EXPECT_TRUE(mobile.entitled);
     EXPECT_TRUE(store_guardian_pin_matches(store, mobile, "4321"));
     Account email;
-    ASSERT_TRUE(store_find_account(store, "jane@example.com", &email));
+    ASSERT_EQ(store_find_account(store, "jane@example.com", &email), Lookup::kFound);
     EXPECT_TRUE(store_guardian_pin_matches(store, email, "1234"));
     EXPECT_FALSE(store_guardian_pin_matches(store, email, "4321"));
     Challenge open;
@@ -253,7 +254,7 @@ TEST(StoreConversion, ADatabaseWithSecretsInClearIsConvertedAndKeepsWorking) {
     EXPECT_TRUE(store_code_matches(store, open, "760498"));
     int reports = 0;
     Account owner;
-    ASSERT_TRUE(store_account_status(store, account_id, 0, &owner, &reports));
+    ASSERT_EQ(store_account_status(store, account_id, 0, &owner, &reports), Lookup::kFound);
     EXPECT_EQ(reports, 1);
     int used = 0;
     ASSERT_TRUE(store_checks_used(store, "DESKTOP-9", "2026-12-09", &used));

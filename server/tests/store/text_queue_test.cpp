@@ -110,7 +110,7 @@ TEST_F(TextQueue, TheFamilyPageSaysWhatBecameOfTheLastAlertToEachNumber) {
   ASSERT_TRUE(store_text_report(store, first, "delivered", at, &changed));
   ASSERT_TRUE(store_text_report(store, second, "failed", at + 5, &changed));
   FamilyView view;
-  ASSERT_TRUE(store_find_account(store, "07700900123", &view.account));
+  ASSERT_EQ(store_find_account(store, "07700900123", &view.account), Lookup::kFound);
   ASSERT_TRUE(store_last_alert_texts(store, account_, &view.alert_texts));
   // The newest alert counts, and a code is no alert.
   EXPECT_EQ(text_status_line(view.alert_texts, "07700900123"),
