@@ -62,6 +62,7 @@ int serve(const CommandLine& command) {
   options.request_log_secrets = command.request_log_secrets;
   options.trusted_proxies = command.trusted_proxies;
   options.threads = command.threads;
+  options.silence = command.silence;
   options.smtp_url = command.smtp_url;
   options.sms.sendsms_url = command.sms_url;
   std::string error;

@@ -121,7 +121,11 @@ std::string alert_repeat_key(int64_t account_id, const AlertFacts& facts) {
   const std::string computer =
       facts.device_key.empty() ? lower(one_line(facts.device_label)) : "link:" + facts.device_key;
   const std::string base = std::to_string(account_id) + ":" + computer;
-  if (is_protection_alert(facts.kind)) return protection_alert_key(facts.kind) + ":" + base;
+  if (is_protection_alert(facts.kind)) {
+    // A silence, its end and an unlink are each alerted once by the step that takes them.
+    const std::string state = protection_alert_key(facts.kind);
+    return state.empty() ? std::string() : state + ":" + base;
+  }
   switch (facts.kind) {
   case kAlertToolStopped: return "tool:" + base + ":" + tool_canonical_name(facts.tool_name);
   case kAlertWrongPins: return "wrong-pins:" + base;
@@ -140,5 +144,5 @@ std::string alert_summary_text(int per_hour, int64_t more) {
 }
 
 int64_t alert_repeat_seconds(const AlertFacts& facts) {
-  return facts.kind == kAlertOverrideStarted ? 0 : 10 * 60;
+  return alert_repeat_key(0, facts).empty() ? 0 : 10 * 60;
 }

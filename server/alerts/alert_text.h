@@ -18,6 +18,9 @@ enum AlertKind {
   kAlertRemoved,
   kAlertEndedUnexpectedly,
   kAlertAutostartOff,
+  kAlertSilent,   // not heard from within the limit (silence_watch.h)
+  kAlertBackOn,   // heard from again after a silence alert
+  kAlertUnlinked, // unlinked from the account on the family page
 };
 
 struct AlertFacts {
@@ -29,7 +32,8 @@ struct AlertFacts {
   int64_t locked_seconds = 0; // for kAlertPinLocked: how long the PIN is locked
   // The linked computer itself (its link's id), whatever label it sends; empty when unknown.
   std::string device_key = std::string();
-  // When it happened, for a report the computer kept while it was offline; 0: at `at`.
+  // When it happened, for a report the computer kept while it was offline, or when a silent
+  // computer was last heard from; 0: at `at`.
   int64_t happened_at = 0;
 };
 

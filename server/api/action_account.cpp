@@ -7,6 +7,7 @@
 #include "store/store_limit_count.h"
 #include "store/store_pool.h"
 #include "store/store_protection.h"
+#include "store/store_silence.h"
 
 namespace {
 
@@ -81,15 +82,18 @@ ApiAnswer action_app_status(ServiceContext* context, const ActionInput& input) {
   ServiceStore* store = lease.get();
   Account account;
   int reports = 0;
-  if (!store || !store_account_status(store, input.account_id, input.now - kReportWindowSeconds,
-                                      &account, &reports)) {
-    return error_answer(500, STORE_FAILURE_TEXT);
-  }
-  // A computer last reported closed or removed that asks for its status runs again; the
-  // others are left unwritten, since every status call passes here.
-  const std::string& state = input.device.protection_state;
-  if (state == PROTECTION_CLOSED || state == PROTECTION_REMOVED)
-    store_note_running_again(store, input.device.link_id, input.now);
+  // The token was found a moment ago: an account that cannot be read now is a store that
+  // failed, never a computer that is not linked.
+  if (!store || store_account_status(store, input.account_id, input.now - kReportWindowSeconds,
+                                     &account, &reports) != Lookup::kFound)
+    return unavailable_answer(STORE_FAILURE_TEXT);
+  // A computer last reported closed, removed, shut down or asleep that asks for its status runs
+  // again, and is watched for silence again; the others are left unwritten, since every
+  // status call passes here.
+  if (protection_state_ends_with_a_call(input.device.protection_state))
+    store_note_running_again(
+        store, input.device.link_id, input.now,
+        silence_deadline(silence_limits(*context), input.now, input.device.threat_at));
   members["authenticated"] = true;
   members["entitled"] = account.entitled;
   members["customer_name"] = account.customer_name;
@@ -112,7 +116,7 @@ ApiAnswer action_verify_override_pin(ServiceContext* context, const ActionInput&
   StoreLease lease(context->store);
   ServiceStore* store = lease.get();
   Account account;
-  if (!store || !store_find_account_by_id(store, input.account_id, &account)) {
+  if (!store || store_find_account_by_id(store, input.account_id, &account) != Lookup::kFound) {
     return error_answer(500, STORE_FAILURE_TEXT);
   }
   if (account.guardian_pin_digest.empty()) return error_answer(403, kNoGuardianPin);
@@ -189,5 +193,8 @@ ApiAnswer action_report_blocked_tool(ServiceContext* context, const ActionInput&
   AlertFacts facts = facts_of(input, kAlertToolStopped);
   facts.tool_name = tool;
   raise_alert(context, store, input.account_id, facts);
+  // For the hour after a blocked tool, a computer that goes quiet is alerted sooner.
+  store_note_threat(store, input.device.link_id, input.now,
+                    silence_deadline(silence_limits(*context), input.now, input.now));
   return ok_answer(200, nlohmann::ordered_json::object());
 }

@@ -1,10 +1,11 @@
 #include "api/api_dispatch.h"
 
+#include "alerts/silence_watch.h"
 #include "api/api_actions.h"
-#include "store/store_pool.h"
 #include "api/bearer_token.h"
-#include "store/store_family.h"
 #include "base/utf8_repair.h"
+#include "store/store_family.h"
+#include "store/store_pool.h"
 
 namespace {
 
@@ -136,15 +137,19 @@ ApiAnswer handle_api_request(ServiceContext* context, const ApiRequest& request,
     TokenState state = read_bearer_token(request.has_authorization, request.authorization, &token);
     if (state == kMalformedToken) return named(error_answer(401, kBadToken), action);
     if (state == kWellFormedToken) {
+      // A token that could not be looked up is not an unknown one: the computer must not take
+      // the answer for "not linked" and drop its Guardian lock.
       StoreLease lease(context->store);
-      if (!lease.get()) return named(error_answer(500, STORE_FAILURE_TEXT), action);
-      input.linked = store_find_device(lease.get(), token, &input.device) != 0;
+      const Lookup found =
+          lease.get() ? store_find_device(lease.get(), token, &input.device) : Lookup::kFailed;
+      if (found == Lookup::kFailed) return named(unavailable_answer(STORE_FAILURE_TEXT), action);
+      input.linked = found == Lookup::kFound;
       input.account_id = input.device.account_id;
       // What the family page shows of the computer: every action carries its label (kept when
       // it changes) and says the computer was heard from (kept at most once a minute).
       if (input.linked)
-        store_note_device_seen(lease.get(), input.device, member_text(input, "device_label"), now,
-                               true);
+        note_heard_from(context, lease.get(), input.device, member_text(input, "device_label"),
+                        now);
       if (!input.linked && action->token_use == kTokenOptional)
         return named(error_answer(401, kUnknownToken), action);
     }

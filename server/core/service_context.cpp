@@ -65,6 +65,18 @@ void service_context_close(ServiceContext* context) {
   context->store = nullptr;
 }
 
+SilenceLimits silence_limits(const ServiceContext& context) {
+  SilenceLimits limits;
+  limits.after = context.silent_after.load();
+  limits.after_threat = context.silent_after_threat.load();
+  return limits;
+}
+
+void set_silence_limits(ServiceContext* context, const SilenceLimits& limits) {
+  context->silent_after = limits.after;
+  context->silent_after_threat = limits.after_threat;
+}
+
 std::string data_file(const ServiceContext& context, const char* name) {
   return context.data_dir + "/" + name;
 }

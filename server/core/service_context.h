@@ -1,6 +1,7 @@
 #pragma once
 // What every request handler shares: the store, the suffix list, the counts for /metrics,
 // where the data folder is and how to wake the alert sender.
+#include <atomic>
 #include <string>
 
 #include "core/alert_wake.h"
@@ -8,6 +9,7 @@
 #include "core/free_checks.h"
 #include "judge/public_suffix.h"
 #include "core/service_metrics.h"
+#include "core/silence_rules.h"
 #include "store/store_pool.h"
 
 struct ContextOptions {
@@ -35,7 +37,14 @@ struct ServiceContext {
   bool texts_on = false; // mobiles get texts through the SMS gateway (serve --sms)
   AlertWake texts;       // woken when a request queues a text
   CheckTally checks;     // verdicts waiting to be written together
+  // When a quiet computer is alerted (serve --silent-after, --silent-after-threat); read by
+  // every request and the housekeeping, and changed only by the test control.
+  std::atomic<int64_t> silent_after{SilenceLimits().after};
+  std::atomic<int64_t> silent_after_threat{SilenceLimits().after_threat};
 };
+
+SilenceLimits silence_limits(const ServiceContext& context);
+void set_silence_limits(ServiceContext* context, const SilenceLimits& limits);
 
 // Creates the data folder if needed, reads or makes the secret key and opens the database.
 int service_context_open(ServiceContext* context, const ContextOptions& options,

@@ -41,7 +41,8 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
                        word == "--db-connections" || word == "--smtp" || word == "--trust-proxy" ||
                        word == "--codes-per-hour" || word == "--free-checks-per-address-per-day" ||
                        word == "--connections-per-network" || word == "--sms" ||
-                       word == "--sms-file" || word == "--sms-from" || word == "--sms-reports";
+                       word == "--sms-file" || word == "--sms-from" || word == "--sms-reports" ||
+                       word == "--silent-after" || word == "--silent-after-threat";
     if (!takes_value) {
       if (word.size() > 1 && word[0] == '-' && word[1] == '-')
         return fail(error, "Unknown option " + word + ".");
@@ -82,6 +83,15 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
                            "it, such as https://127.0.0.1:443.");
       out->sms_reports = value;
     }
+    int seconds = 0;
+    const bool silence = word == "--silent-after" || word == "--silent-after-threat";
+    if (silence && !parse_number(value, static_cast<int>(kMinSilenceSeconds),
+                                 static_cast<int>(kMaxSilenceSeconds), &seconds))
+      return fail(error, word + " must be a number of seconds from " +
+                             std::to_string(kMinSilenceSeconds) + " to " +
+                             std::to_string(kMaxSilenceSeconds) + ".");
+    if (word == "--silent-after") out->silence.after = seconds;
+    if (word == "--silent-after-threat") out->silence.after_threat = seconds;
     if (word == "--threads" && !parse_number(value, 4, 4096, &out->threads))
       return fail(error, "--threads must be a number from 4 to 4096.");
     if (word == "--db-connections" && !parse_number(value, 1, 256, &out->db_connections))
@@ -159,7 +169,8 @@ const char* usage_text() {
          "      [--database postgresql://...] [--secret-key-file FILE] [--suffix-list FILE]\n"
          "      [--free-checks-per-day N] [--free-checks-per-address-per-day N]\n"
          "      [--codes-per-hour N] [--threads N] [--db-connections N]\n"
-         "      [--connections-per-network N]\n"
+         "      [--connections-per-network N] [--silent-after SECONDS] [--silent-after-threat "
+         "SECONDS]\n"
          "      [--trust-proxy ADDRESS[/BITS][,...]]\n"
          "      [--request-log [--request-log-secrets]] [--test-endpoints] [--smtp "
          "smtp://HOST:PORT]\n"

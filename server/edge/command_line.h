@@ -54,6 +54,7 @@ struct CommandLine {
   std::string sms_from = "Olvex";
   std::string sms_reports; // https://host:port the gateway sends delivery reports to
   int db_connections = kDefaultDbConnections;
+  SilenceLimits silence; // --silent-after, --silent-after-threat
   int entitled = -1;
   std::vector<std::string> values; // the words that are not options
 };

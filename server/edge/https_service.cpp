@@ -16,6 +16,8 @@
 #include "alerts/alert_sender.h"
 #include "api/api_dispatch.h"
 #include "api/canned_answers.h"
+#include "api/silence_control.h"
+#include "alerts/silence_watch.h"
 #include "edge/client_address.h"
 #include "edge/request_guard.h"
 #include "edge/tls_server.h"
@@ -295,8 +297,20 @@ void add_test_endpoints(HttpsService* service) {
   });
   server.Post("/test/reset", [service](const httplib::Request&, httplib::Response& res) {
     canned_reset(&service->canned);
+    set_silence_limits(&service->context, service->options.silence);
     send_answer(res, ok_answer(200, nlohmann::ordered_json::object()));
   });
+  server.Post("/test/silence_limits",
+              [service](const httplib::Request& req, httplib::Response& res) {
+                SilenceLimits limits = silence_limits(service->context);
+                std::string error;
+                if (!parse_silence_control(req.body, &limits, &error)) {
+                  send_answer(res, error_answer(400, error));
+                  return;
+                }
+                set_silence_limits(&service->context, limits);
+                send_answer(res, ok_answer(200, nlohmann::ordered_json::object()));
+              });
   server.Get("/test/health", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("ok", "text/plain");
   });
@@ -353,8 +367,8 @@ void tune_server(HttpsService* service) {
   };
 }
 
-// Writes the checks' waiting verdicts every second, and sweeps out old limit events and
-// challenges every ten minutes.
+// Writes the checks' waiting verdicts and looks for computers gone quiet every second, and
+// sweeps out old limit events and challenges every ten minutes.
 void housekeeping(HttpsService* service) {
   std::unique_lock<std::mutex> hold(service->housekeeping_lock);
   int seconds_to_sweep = 0;
@@ -365,6 +379,10 @@ void housekeeping(HttpsService* service) {
       size_t waiting = 0;
       if (!check_tally_flush(&service->context.checks, lease.get(), &waiting))
         std::fprintf(stderr, "{\"event\":\"check_counts_not_written\",\"waiting\":%zu}\n", waiting);
+      int alerted = 0;
+      if (lease.get() && !watch_silence(&service->context, lease.get(),
+                                        static_cast<int64_t>(std::time(nullptr)), &alerted))
+        std::fprintf(stderr, "{\"event\":\"silence_not_watched\"}\n");
       if (seconds_to_sweep <= 0 && lease.get()) {
         store_forget_old(lease.get(), static_cast<int64_t>(std::time(nullptr)));
         seconds_to_sweep = kHousekeepingSeconds;
@@ -386,6 +404,7 @@ HttpsService* https_service_start(const ServeOptions& options, std::string* erro
   service->context.free_checks_per_day = options.free_checks_per_day;
   service->context.codes_per_hour = options.codes_per_hour;
   service->context.free_checks_per_address = options.free_checks_per_address;
+  set_silence_limits(&service->context, options.silence);
   std::vector<AddressRange> proxies = options.trusted_proxies;
   service->server.reset(new TlsServer(
       options.cert_file, options.key_file, ConnectionTimes(),

@@ -33,6 +33,7 @@ struct ServeOptions {
   // Texts to mobiles: an empty sendsms URL leaves them to the outbox. An empty report base is
   // https://<address>:<port> (127.0.0.1 for an address that means any).
   SmsGateway sms;
+  SilenceLimits silence; // when a quiet computer is alerted (--silent-after, --silent-after-threat)
 };
 
 struct HttpsService;

@@ -4,7 +4,7 @@
 // queue of alerts to deliver. The same rules hold: one SQL text for SQLite and PostgreSQL,
 // secrets (session ids) only as digests, hashed and compared here, and every step that several
 // instances may take at once is one conditional statement.
-// Functions return 1 on success, 0 on failure or, for the find functions, when nothing matches.
+// Functions return 1 on success and 0 on failure; the find functions say what they found (Lookup).
 #include <cstdint>
 #include <map>
 #include <string>
@@ -20,27 +20,37 @@ struct DeviceLink {
   std::string person_name; // who uses it, as the Guardian put it ("Mum"); may be empty
   int64_t created_at = 0;
   int64_t last_seen_at = 0; // when it was last heard from; 0 when never since linking
-  // Its protection as it last reported it: "" (on), "paused", "closed" or "removed", since
-  // `protection_at`.
+  // Its protection as it last reported it: "" (on), "paused", "closed", "removed", "shutdown"
+  // or "suspended" (store_protection.h), since `protection_at`.
   std::string protection_state;
   int64_t protection_at = 0;
   int64_t pause_alerted_at = 0; // when the family was last told of a pause on it
   bool guardian_lock = false;   // pausing, closing and removing it need the Guardian PIN
+  int64_t threat_at = 0;        // its last report of a blocked tool
+  // When it counts as silent; 0 while it is not watched (not on, or its silence was alerted).
+  int64_t silent_at = 0;
+  int64_t silence_alerted_at = 0; // when its silence was alerted; 0 once heard from again
 };
 
-// How often a computer's label and last status are written: at most once a minute, or when
-// the label changes.
-const int64_t kDeviceSeenWriteSeconds = 60;
+// When it was last heard from: the last call, or its linking before any call.
+int64_t device_heard_at(const DeviceLink& device);
 
-int store_find_device(ServiceStore* store, const std::string& token, DeviceLink* out);
-// Records the label a linked computer sent, when it changed, and (with `status`) the time it
-// was heard from, unless that was written less than kDeviceSeenWriteSeconds ago. Most
-// calls write nothing at all.
+Lookup store_find_device(ServiceStore* store, const std::string& token, DeviceLink* out);
+// The account's computer with this link id.
+Lookup store_find_link(ServiceStore* store, int64_t account_id, const std::string& link_id,
+                       DeviceLink* out);
+// Records the label a linked computer sent, when it changed, and the time it was heard from
+// with the moment it would count as silent (`silent_at`, kept only while its protection is on),
+// unless that was written less than `write_seconds` ago and `force` is false. Most calls write
+// nothing at all.
 int store_note_device_seen(ServiceStore* store, const DeviceLink& known, const std::string& label,
-                           int64_t now, bool status);
+                           int64_t now, int64_t write_seconds, int64_t silent_at, bool force);
 int store_list_devices(ServiceStore* store, int64_t account_id, std::vector<DeviceLink>* out);
-// 1 when the account had this link and it is gone: its token stops working at once.
-int store_unlink_device(ServiceStore* store, int64_t account_id, const std::string& link_id);
+// 1 when the account had this link and it is gone: its token stops working at once. A computer
+// whose Guardian lock is on goes only `even_locked` (a fresh code was given for it), whatever
+// changed since the caller looked.
+int store_unlink_device(ServiceStore* store, int64_t account_id, const std::string& link_id,
+                        bool even_locked);
 int store_name_device(ServiceStore* store, int64_t account_id, const std::string& link_id,
                       const std::string& person_name);
 
@@ -58,8 +68,8 @@ const int64_t kSessionIdleSeconds = 30 * 24 * 60 * 60;
 int store_start_session(ServiceStore* store, int64_t account_id, int64_t now,
                         std::string* session_id);
 // Finds a session used within kSessionIdleSeconds and notes its use (written at most hourly).
-int store_find_session(ServiceStore* store, const std::string& session_id, int64_t now,
-                       WebSession* out);
+Lookup store_find_session(ServiceStore* store, const std::string& session_id, int64_t now,
+                          WebSession* out);
 int store_end_session(ServiceStore* store, const std::string& session_id);
 int store_set_session_pin_challenge(ServiceStore* store, const std::string& session_id,
                                     const std::string& challenge_id);
@@ -88,8 +98,8 @@ ContactAdded store_add_contact(ServiceStore* store, int64_t account_id,
                                const std::string& identifier, int64_t now, int64_t* contact_id);
 int store_set_contact_challenge(ServiceStore* store, int64_t account_id, int64_t contact_id,
                                 const std::string& challenge_id);
-int store_find_contact(ServiceStore* store, int64_t account_id, int64_t contact_id,
-                       AlertContact* out);
+Lookup store_find_contact(ServiceStore* store, int64_t account_id, int64_t contact_id,
+                          AlertContact* out);
 int store_confirm_contact(ServiceStore* store, int64_t account_id, int64_t contact_id);
 int store_remove_contact(ServiceStore* store, int64_t account_id, int64_t contact_id);
 // The account's own identifier first, then every confirmed contact.
@@ -127,6 +137,8 @@ int store_verdict_counts(ServiceStore* store, int64_t account_id, int64_t since,
 // held until `now + window`. One statement, so of two instances at once only one gets it.
 int store_take_alert_slot(ServiceStore* store, const std::string& key, int64_t now, int64_t window,
                           bool* first);
+// The key is free again at once: the next such alert goes out however soon it comes.
+int store_release_alert_slot(ServiceStore* store, const std::string& key);
 
 struct QueuedAlert {
   int64_t id = 0;

@@ -46,6 +46,30 @@ TEST(CommandLineServe, FreeChecksPerDayTakesAWholeNumberInRange) {
   EXPECT_FALSE(parse_command_line(missing, &line, &error));
 }
 
+TEST(CommandLineServe, SilenceLimitsTakeSecondsFromOneToAWeek) {
+  const std::vector<std::string> serve = {"serve", "--address", "a", "--port", "1", "--cert",
+                                          "c",     "--key",     "k", "--data", "d"};
+  CommandLine line;
+  std::string error;
+  ASSERT_TRUE(parse_command_line(serve, &line, &error));
+  EXPECT_EQ(line.silence.after, 20 * 60);
+  EXPECT_EQ(line.silence.after_threat, 3 * 60);
+  std::vector<std::string> args = serve;
+  args.insert(args.end(), {"--silent-after", "1", "--silent-after-threat", "604800"});
+  ASSERT_TRUE(parse_command_line(args, &line, &error)) << error;
+  EXPECT_EQ(line.silence.after, 1);
+  EXPECT_EQ(line.silence.after_threat, 604800);
+  for (const char* option : {"--silent-after", "--silent-after-threat"}) {
+    for (const char* bad : {"0", "604801", "3m", ""}) {
+      args = serve;
+      args.insert(args.end(), {option, bad});
+      error.clear();
+      EXPECT_FALSE(parse_command_line(args, &line, &error)) << option << " " << bad;
+      EXPECT_NE(error.find(option), std::string::npos) << error;
+    }
+  }
+}
+
 // The limits added against floods each take a whole number in range, named in the refusal;
 // --trust-proxy takes the balancers' addresses and refuses to stand alone.
 TEST(CommandLineServe, FloodLimitsAndTrustedBalancers) {

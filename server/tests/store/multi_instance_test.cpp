@@ -96,9 +96,10 @@ protected:
   }
 
   // Starts instance `i` (its own data folder, the shared database and key); its port.
-  int start(int i) {
+  int start(int i, const std::vector<std::string>& more = {}) {
     std::vector<std::string> args = serve_args(data(i), database_.url());
     args.insert(args.end(), {"--secret-key-file", key_file_, "--trust-proxy", "127.0.0.1/32"});
+    args.insert(args.end(), more.begin(), more.end());
     children_.push_back(start_child(args));
     int port = ready_port(children_.back());
     EXPECT_GT(port, 0) << "instance " << i << " did not start";
@@ -139,6 +140,19 @@ protected:
     int code = wait_exit_code(child.pid);
     fclose(child.output);
     return code;
+  }
+
+  // Alert lines holding `part` in every instance's outbox.
+  int outbox_alerts_with(const std::string& part, int instances) const {
+    int found = 0;
+    for (int i = 0; i < instances; ++i) {
+      std::ifstream outbox(data(i) + "/outbox.txt");
+      std::string line;
+      while (std::getline(outbox, line))
+        found += line.find("\"kind\":\"alert\"") != std::string::npos &&
+                 line.find(part) != std::string::npos;
+    }
+    return found;
   }
 
   TestDatabase database_;
@@ -195,6 +209,26 @@ TEST_F(MultiInstance, TheAbuseLimitsAreShared) {
     EXPECT_EQ(post_to(ports[i % 3], verify_body(challenge, wrong)).status, 401) << i;
   }
   EXPECT_EQ(post_to(ports[1], verify_body(challenges[2], code_of(challenges[2], 3))).status, 429);
+}
+
+// Every instance's housekeeping looks for silence; the family hears of each one once.
+TEST_F(MultiInstance, ASilenceIsAlertedOnceWhicheverInstancesLook) {
+  const std::vector<std::string> quick = {"--silent-after", "2"};
+  int a = start(0, quick), b = start(1, quick);
+  std::string token = sign_in("07700900127", a, b, 2);
+  ASSERT_FALSE(token.empty());
+  ASSERT_EQ(post_to(b, kStatus, token).status, 200);
+  const std::string silent = "Callwarden on PC has not been heard from since";
+  for (int i = 0; i < 70 && outbox_alerts_with(silent, 2) == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_EQ(outbox_alerts_with(silent, 2), 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  EXPECT_EQ(outbox_alerts_with(silent, 2), 1) << "both instances alerted the one silence";
+  ASSERT_EQ(post_to(a, kStatus, token).status, 200);
+  ASSERT_EQ(post_to(b, kStatus, token).status, 200);
+  for (int i = 0; i < 50 && outbox_alerts_with("is back on since", 2) == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(outbox_alerts_with("is back on since", 2), 1);
 }
 
 TEST_F(MultiInstance, AGuardianPinLockedOnOneIsLockedOnAll) {
