@@ -13,6 +13,11 @@ int store_take_alert_slot(ServiceStore* store, const std::string& key, int64_t n
   return 1;
 }
 
+int store_release_alert_slot(ServiceStore* store, const std::string& key) {
+  SqlRows rows;
+  return store->sql->run("DELETE FROM alert_slots WHERE slot_key = $1", {sql_text(key)}, &rows);
+}
+
 int store_queue_alert(ServiceStore* store, int64_t account_id, const std::string& recipient,
                       const std::string& body, int64_t now) {
   SqlRows rows;

@@ -207,6 +207,41 @@ TEST_F(AlertDelivery, AnHoursAlertsAreCappedAndTheRestSummedUpOnce) {
   EXPECT_EQ(queued_alerts(first_.get()), 11);
 }
 
+// A computer's alerts that its protection is off have a budget of their own: a full hour of
+// tool alerts holds none of them back, and beyond their own 20 they are summed up too.
+TEST_F(AlertDelivery, ProtectionOffAlertsHaveABudgetPerComputerApartFromToolAlerts) {
+  ServiceContext context;
+  const int64_t start = 1767276000;
+  first_->number(("INSERT INTO device_tokens (token_digest, account_id, created_at, link_id, "
+                  "device_label) VALUES ('d1', " +
+                  std::to_string(account_) + ", 0, 'link1', 'PC')")
+                     .c_str());
+  auto raise = [&](AlertKind kind, const char* link, int i) {
+    AlertFacts facts{kind, "PC", "", "tool" + std::to_string(i) + ".exe", start + i};
+    facts.device_key = link;
+    bool queued = false;
+    EXPECT_TRUE(raise_alert(&context, first_->get(), account_, facts, &queued));
+    return queued;
+  };
+  for (int i = 0; i < 12; ++i)
+    raise(kAlertToolStopped, "link1", i);
+  EXPECT_EQ(queued_alerts(first_.get()), 10);
+  int silent = 0;
+  for (int i = 0; i < 21; ++i)
+    silent += raise(kAlertSilent, "link1", 100 + i);
+  EXPECT_EQ(silent, 20) << "the tool alerts used none of these";
+  EXPECT_TRUE(raise(kAlertUnlinked, "link2", 200)) << "another computer has its own";
+  EXPECT_FALSE(raise(kAlertBackOn, "link1", 201)) << "back on counts with the account's";
+  int queued = 0;
+  ASSERT_TRUE(send_alert_summaries(first_->get(), start + 60 * 60 + 120, &queued));
+  EXPECT_EQ(queued, 2) << "one summary for the account's, one for the computer's";
+  EXPECT_NE(last_queued_text(first_.get())
+                .find("that protection on PC was off or in doubt, and 1 "
+                      "more event"),
+            std::string::npos)
+      << last_queued_text(first_.get());
+}
+
 // Makes the store refuse a statement, as a full disk or a dropped connection would: `what` is
 // "INSERT" into the queue, or "UPDATE OF outbox_written" on it.
 void refuse_in_queue(DataStore* store, const std::string& what, bool on) {
