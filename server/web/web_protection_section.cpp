@@ -27,10 +27,17 @@ std::string date_only(int64_t at) {
 std::string protection_now_text(const DeviceLink& device, int64_t now) {
   const int64_t at = device.protection_at;
   const std::string& state = device.protection_state;
+  // "at 14:02" today, "on 9 December 2026 at 14:02" before.
+  const std::string when = (same_uk_day(at, now) ? "at " : "on ") + clock_or_date(at, now);
   if (state == "paused") return "Paused since " + clock_or_date(at, now);
-  if (state == "closed")
-    return (same_uk_day(at, now) ? "Closed at " : "Closed on ") + clock_or_date(at, now);
+  if (state == "closed") return "Closed " + when;
   if (state == "removed") return "Removed on " + date_only(at);
+  if (state == "shutdown") return "Off: the computer was shut down " + when;
+  if (state == "suspended") return "Off: the computer went to sleep " + when;
+  if (device.silence_alerted_at > 0)
+    return "Not known: Callwarden has not been heard from since " +
+           clock_or_date(device_heard_at(device), now) +
+           ". It may have been closed, or the computer may have lost its internet";
   return "On";
 }
 
@@ -76,5 +83,10 @@ std::string protection_event_text(const std::string& state, const std::string& c
   if (state == "removed") return "Callwarden was removed from " + computer;
   if (state == "ended_unexpectedly")
     return "Callwarden on " + computer + " ended without being closed";
+  if (state == "shutdown") return computer + " was shut down or signed out of Windows";
+  if (state == "suspended") return computer + " went to sleep";
+  if (state == "silent") return "Callwarden on " + computer + " was not heard from in time";
+  if (state == "back_on") return "Callwarden on " + computer + " was heard from again";
+  if (state == "unlinked") return computer + " was unlinked from the family account";
   return "Callwarden will no longer start with Windows on " + computer;
 }

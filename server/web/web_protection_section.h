@@ -10,7 +10,9 @@
 // A computer not heard from for longer than this is said to be so.
 const int64_t kQuietComputerSeconds = 24 * 60 * 60;
 
-// "On", "Paused since 14:02", "Closed at 14:05", "Removed on 9 December 2026".
+// "On", "Paused since 14:02", "Closed at 14:05", "Removed on 9 December 2026", "Off: the
+// computer was shut down at 22:14", or that it has not been heard from since its silence was
+// alerted.
 std::string protection_now_text(const DeviceLink& device, int64_t now);
 // The <dt>/<dd> pairs of its protection now and when it was last heard from.
 std::string protection_facts_html(const DeviceLink& device, int64_t now);

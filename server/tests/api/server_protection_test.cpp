@@ -103,6 +103,65 @@ TEST_F(ProtectionService, SwitchedBackOnAlertsOnlyWithinAnHourOfAPauseAlert) {
   EXPECT_EQ(alerts(3).size(), 2u);
 }
 
+TEST_F(ProtectionService, AProtectionOffAlertIsNeverHeldBackByAnEarlierPauseOrByToolAlerts) {
+  // Paused, switched back on and paused again within minutes: the family's last word is true.
+  const std::string token = sign_in("jane@example.com");
+  ASSERT_EQ(report(token, "paused").status, 200);
+  ASSERT_EQ(report(token, "resumed").status, 200);
+  ASSERT_EQ(report(token, "paused").status, 200);
+  std::vector<std::string> sent = alerts(3);
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[2].rfind("Callwarden was paused on ", 0), 0u) << sent[2];
+  // An hour's worth of tool alerts from another account's computer leaves its pause alone.
+  const std::string flooded = sign_in("sam@example.com");
+  for (int i = 0; i < 11; ++i)
+    ASSERT_EQ(call(R"({"action":"report_blocked_tool","tool_name":"tool)" + std::to_string(i) +
+                       R"(.exe","device_label":"LAPTOP-5678"})",
+                   flooded)
+                  .status,
+              200);
+  ASSERT_EQ(alerts(3 + 10).size(), 13u);
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(report(flooded, "paused", "LAPTOP-5678").status, 200);
+  sent = alerts(14);
+  ASSERT_EQ(sent.size(), 14u) << "the pause was held back by the tool alerts";
+  EXPECT_EQ(sent.back().rfind("Callwarden was paused on LAPTOP-5678", 0), 0u) << sent.back();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+}
+
+TEST_F(ProtectionService, ShutdownAndSleepAreShownNeverAlertedAndEndWithTheNextCall) {
+  const std::string token = sign_in("jane@example.com");
+  for (const char* state : {"shutdown", "suspended"}) {
+    ASSERT_EQ(report(token, state).status, 200) << state;
+    EXPECT_EQ(number("SELECT COUNT(*) FROM device_tokens WHERE protection_state = '" +
+                     std::string(state) + "' AND silent_at = 0"),
+              1)
+        << "shown, and not watched for silence";
+    ASSERT_EQ(call(R"({"action":"app_status","device_label":"DESKTOP-1234"})", token).status, 200);
+    EXPECT_EQ(number("SELECT COUNT(*) FROM device_tokens WHERE protection_state = '' AND "
+                     "silent_at > 0"),
+              1)
+        << "running again after " << state;
+  }
+  // A close the program kept while offline and sent from its next run is told, but the
+  // computer runs: what the page shows and the silence watch stand.
+  ASSERT_EQ(call(R"({"action":"report_protection","state":"closed","device_label":"DESKTOP-1234",)"
+                 R"("kept":true})",
+                 token)
+                .status,
+            200);
+  EXPECT_EQ(number("SELECT COUNT(*) FROM device_tokens WHERE protection_state = '' AND "
+                   "silent_at > 0"),
+            1);
+  std::vector<std::string> sent = alerts(1);
+  ASSERT_EQ(sent.size(), 1u) << "only the close alerts";
+  EXPECT_EQ(sent[0].rfind("Callwarden was closed on ", 0), 0u) << sent[0];
+  EXPECT_EQ(
+      call(R"({"action":"report_protection","state":"closed","device_label":"X","kept":1})", token)
+          .status,
+      400);
+}
+
 TEST_F(ProtectionService, AReportKeptOfflineKeepsItsTimeAndDoesNotUndoANewerState) {
   const std::string token = sign_in("jane@example.com");
   const int64_t now = static_cast<int64_t>(std::time(nullptr));
@@ -123,6 +182,26 @@ TEST_F(ProtectionService, AReportKeptOfflineKeepsItsTimeAndDoesNotUndoANewerStat
   EXPECT_EQ(number("SELECT COUNT(*) FROM device_tokens WHERE protection_state = 'closed'"), 1);
   ASSERT_EQ(call(R"({"action":"app_status","device_label":"DESKTOP-1234"})", token).status, 200);
   EXPECT_EQ(number("SELECT COUNT(*) FROM device_tokens WHERE protection_state = ''"), 1);
+}
+
+TEST_F(ProtectionService, AStoreThatCannotLookUpTheTokenAnswers503NeverNotLinked) {
+  const std::string token = sign_in("jane@example.com");
+  const std::string status = R"({"action":"app_status","device_label":"DESKTOP-1234"})";
+  ASSERT_EQ(call(status, token).json["authenticated"], true);
+  if (testing_postgres()) {
+    database_.drop(); // the database is gone from under the service
+  } else {
+    number("DROP TABLE device_tokens");
+  }
+  for (const std::string& body :
+       {status, std::string(R"({"action":"report_protection","state":"paused",)"
+                            R"("device_label":"DESKTOP-1234"})")}) {
+    ServiceReply failed = call(body, token);
+    EXPECT_EQ(failed.status, 503) << body;
+    EXPECT_EQ(failed.retry_after, "10");
+    EXPECT_FALSE(failed.json.contains("authenticated")) << failed.body;
+  }
+  EXPECT_EQ(call(status).json["authenticated"], false) << "no token: not linked, as before";
 }
 
 TEST_F(ProtectionService, StatusCarriesTheLockAndAPinForTheLockStartsNoOverride) {
