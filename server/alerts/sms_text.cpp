@@ -4,6 +4,7 @@
 
 #include "base/utf8_repair.h"
 #include "store/service_store.h"
+#include "store/store_protection.h"
 
 namespace {
 
@@ -98,9 +99,16 @@ size_t gsm7_length(const std::string& folded) {
   return septets;
 }
 
-std::string code_text(const std::string& code, const std::string& purpose, int64_t lifetime) {
+std::string code_text(const std::string& code, const std::string& purpose, int64_t lifetime,
+                      const std::string& about) {
   const std::string tail = " It expires in " + std::to_string(lifetime / 60) +
                            " minutes. Olvex will never phone you to ask for it.";
+  if (purpose == kCodeForUnlink) {
+    std::string computer = gsm7_fold(one_line(about, 40));
+    if (computer.empty()) computer = "a computer";
+    return code + " is your Olvex code to unlink " + computer +
+           " from your family account, which lifts its Guardian lock." + tail;
+  }
   if (purpose == kCodeForPinChange)
     return code + " is your Olvex code to change the Guardian PIN." + tail;
   if (purpose == kCodeForContact)

@@ -17,8 +17,10 @@ std::string gsm7_fold(const std::string& utf8);
 size_t gsm7_length(const std::string& folded);
 
 // "123456 is your Olvex sign-in code. It expires in 10 minutes. Olvex will never phone you to
-// ask for it.", and the same for the other purposes (kCodeForPinChange, kCodeForContact).
-std::string code_text(const std::string& code, const std::string& purpose, int64_t lifetime);
+// ask for it.", and the same for the other purposes (kCodeForPinChange, kCodeForContact,
+// kCodeForUnlink, which names the computer `about`).
+std::string code_text(const std::string& code, const std::string& purpose, int64_t lifetime,
+                      const std::string& about = std::string());
 
 // The alert's text (alert_text.h) folded, with the computer's, the person's and the tool's
 // names cut shorter until it fits in one text.

@@ -33,10 +33,12 @@ void text_sender_wake(ServiceContext* context) {
 
 int queue_code_text(ServiceContext* context, ServiceStore* store, int64_t account_id,
                     const std::string& recipient, const std::string& code,
-                    const std::string& purpose, int64_t expires_at, int64_t now) {
+                    const std::string& purpose, int64_t expires_at, int64_t now,
+                    const std::string& about) {
   if (!context->texts_on || !is_uk_mobile(recipient)) return 1;
   if (!store_queue_text(store, account_id, international_mobile(recipient),
-                        code_text(code, purpose, expires_at - now), kTextForCode, expires_at, now))
+                        code_text(code, purpose, expires_at - now, about), kTextForCode, expires_at,
+                        now))
     return 0;
   text_sender_wake(context);
   return 1;

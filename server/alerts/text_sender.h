@@ -26,7 +26,8 @@ int64_t text_retry_delay(const std::string& kind, int tries);
 // sender. 1 when queued or not needed; 0 when the store failed.
 int queue_code_text(ServiceContext* context, ServiceStore* store, int64_t account_id,
                     const std::string& recipient, const std::string& code,
-                    const std::string& purpose, int64_t expires_at, int64_t now);
+                    const std::string& purpose, int64_t expires_at, int64_t now,
+                    const std::string& about = std::string());
 // The alert's text for each UK mobile among `recipients`, inside the caller's transaction.
 // The caller wakes the sender once it commits (text_sender_wake).
 int queue_alert_texts(ServiceContext* context, ServiceStore* store, int64_t account_id,

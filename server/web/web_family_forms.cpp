@@ -1,4 +1,5 @@
-// The family page's forms: the Guardian PIN, the people who get alerts, the computers.
+// The family page's forms: the Guardian PIN, the people who get alerts, the computers' names
+// (unlinking is web_unlink_forms.cpp).
 #include <cstdlib>
 
 #include "alerts/alert_text.h"
@@ -113,7 +114,9 @@ WebAnswer post_contact_add(WebCall* call) {
 WebAnswer post_contact_confirm(WebCall* call) {
   const int64_t contact_id = number_field(call, "contact");
   AlertContact contact;
-  if (!store_find_contact(call->store, call->account.id, contact_id, &contact))
+  const Lookup found = store_find_contact(call->store, call->account.id, contact_id, &contact);
+  if (found == Lookup::kFailed) return store_failed(call, kSectionAlerts);
+  if (found == Lookup::kMissing)
     return problem_page(call, 404, kSectionAlerts, "That person is not on the list any more.");
   if (contact.confirmed) return redirect_answer("/family?note=contact-confirmed#alerts");
   CodeResult checked = check_code(call->context, call->store, contact.challenge_id,
@@ -139,12 +142,6 @@ WebAnswer post_computer_name(WebCall* call) {
   if (!store_name_device(call->store, call->account.id, link, name))
     return problem_page(call, 404, kSectionComputers, "That computer is not linked any more.");
   return redirect_answer("/family?note=name-saved#computers");
-}
-
-WebAnswer post_computer_unlink(WebCall* call) {
-  if (!store_unlink_device(call->store, call->account.id, field(call, "link")))
-    return problem_page(call, 404, kSectionComputers, "That computer is not linked any more.");
-  return redirect_answer("/family?note=unlinked#computers");
 }
 
 WebAnswer post_scam_alerts(WebCall* call) {

@@ -41,7 +41,7 @@ std::string computers_section(const FamilyView& view, const std::string& csrf) {
                        "Alerts will say, for example, \"call Mum now\".", std::string(),
                        "type=\"text\" maxlength=\"40\" autocomplete=\"off\"") +
             button("Save name", "secondary") + "</form>\n" +
-            form_open("/family/computers/unlink", csrf) + hidden_field("link", id) +
+            "<form method=\"get\" action=\"/family/computers/unlink\">" + hidden_field("link", id) +
             "<p>Unlinking stops alerts from this computer and the Guardian PIN on it.</p>" +
             button("Unlink " + label, "danger") + "</form>\n</section>\n";
   }

@@ -14,6 +14,8 @@ WebAnswer post_contact_add(WebCall* call);
 WebAnswer post_contact_confirm(WebCall* call);
 WebAnswer post_contact_remove(WebCall* call);
 WebAnswer post_computer_name(WebCall* call);
+WebAnswer get_unlink(WebCall* call);
+WebAnswer post_unlink_code(WebCall* call);
 WebAnswer post_computer_unlink(WebCall* call);
 WebAnswer post_scam_alerts(WebCall* call);
 WebAnswer post_lock_on(WebCall* call);

@@ -93,4 +93,49 @@ TEST_F(FamilyProtection, TheLockNeedsAPinToGoOnAndAFreshCodeToComeOff) {
   EXPECT_EQ(status(token).json["guardian_lock"], true);
 }
 
+TEST_F(FamilyProtection, ALockedComputerIsUnlinkedOnlyWithAFreshCodeAndEveryoneHearsOfIt) {
+  const std::string token = sign_in("jane@example.com");
+  ASSERT_EQ(status(token).status, 200);
+  number("INSERT INTO alert_contacts (account_id, slot, identifier, confirmed, created_at) VALUES "
+         "((SELECT id FROM accounts WHERE identifier = 'jane@example.com'), 0, "
+         "'sam@example.com', 1, 0)");
+  ASSERT_EQ(admin({"set-guardian-pin", "jane@example.com", "4821"}), 0);
+  WebBrowser browser(port_);
+  ASSERT_TRUE(web_sign_in(&browser, "jane@example.com"));
+  const std::string link = browser.last.input_value("link");
+  browser.post_and_follow("/family/computers/lock", {{"link", link}});
+  WebPage asks = browser.get("/family/computers/unlink?link=" + link);
+  EXPECT_EQ(asks.status, 200);
+  EXPECT_NE(asks.body.find("<h1>Unlink DESKTOP-1234?</h1>"), std::string::npos);
+  EXPECT_NE(asks.body.find("Send me a code to unlink DESKTOP-1234"), std::string::npos);
+
+  // Without the code it stays linked and nothing is kept of the try.
+  WebPage refused = browser.post("/family/computers/unlink", {{"link", link}});
+  EXPECT_EQ(refused.status, 400);
+  EXPECT_NE(refused.body.find("Please ask for a code first."), std::string::npos);
+  EXPECT_EQ(status(token).json["authenticated"], true);
+  EXPECT_EQ(number("SELECT COUNT(*) FROM account_events WHERE detail = 'unlinked'"), 0);
+  EXPECT_EQ(number("SELECT COUNT(*) FROM alert_queue"), 0);
+
+  WebPage sent = browser.post_and_follow("/family/computers/unlink/send-code", {{"link", link}});
+  ASSERT_NE(sent.body.find("The 6-digit code we sent you"), std::string::npos) << sent.body;
+  const std::string code = last_outbox_code();
+  EXPECT_NE(read_data_file("outbox.txt").find("\"purpose\":\"unlink\""), std::string::npos);
+  const std::string wrong = code == "000000" ? "111111" : "000000";
+  EXPECT_EQ(browser.post("/family/computers/unlink", {{"link", link}, {"code", wrong}}).status,
+            401);
+  EXPECT_EQ(status(token).json["authenticated"], true);
+  WebPage unlinked =
+      browser.post_and_follow("/family/computers/unlink", {{"link", link}, {"code", code}});
+  EXPECT_NE(unlinked.body.find("The computer is unlinked"), std::string::npos);
+  EXPECT_EQ(status(token).json["authenticated"], false);
+  std::vector<nlohmann::json> sent_alerts = outbox_alerts(2);
+  ASSERT_EQ(sent_alerts.size(), 2u) << "the account and its contact";
+  for (const nlohmann::json& alert : sent_alerts)
+    EXPECT_EQ(
+        alert.value("text", "").rfind("DESKTOP-1234 was unlinked from the family account at ", 0),
+        0u)
+        << alert.dump();
+}
+
 } // namespace

@@ -352,9 +352,16 @@ TEST_F(FamilyWeb, UnlinkingAComputerEndsItsTokenAtOnce) {
   WebBrowser browser(port_);
   ASSERT_TRUE(web_sign_in(&browser, "jane@example.com"));
   EXPECT_NE(browser.last.body.find("DESKTOP-1234"), std::string::npos);
-  WebPage unlinked = browser.post_and_follow("/family/computers/unlink",
-                                             {{"link", browser.last.input_value("link")}});
+  const std::string link = browser.last.input_value("link");
+  WebPage asks = browser.get("/family/computers/unlink?link=" + link);
+  EXPECT_NE(asks.body.find("<h1>Unlink DESKTOP-1234?</h1>"), std::string::npos) << "asked first";
+  EXPECT_EQ(status(token, "DESKTOP-1234").json["authenticated"], true);
+  WebPage unlinked = browser.post_and_follow("/family/computers/unlink", {{"link", link}});
   EXPECT_NE(unlinked.body.find("The computer is unlinked"), std::string::npos);
+  std::vector<nlohmann::json> alerts = outbox_alerts(1);
+  ASSERT_EQ(alerts.size(), 1u) << "every unlink is told";
+  EXPECT_NE(alerts[0].value("text", "").find("DESKTOP-1234 was unlinked from the family account"),
+            std::string::npos);
   EXPECT_NE(unlinked.body.find("No computer is linked yet"), std::string::npos);
   EXPECT_EQ(status(token, "DESKTOP-1234").json["authenticated"], false);
   EXPECT_EQ(report(token, "AnyDesk.exe").status, 401);
