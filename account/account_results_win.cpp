@@ -6,6 +6,7 @@
 #include "account/account_text.h"
 #include "account/token_store.h"
 #include "app/app_state.h"
+#include "app/heartbeat.h"
 #include "checker/screen_text.h"
 #include "protection/protection_report.h"
 #include "ui/controls.h"
@@ -46,10 +47,12 @@ void on_app_status_result(const ServiceResult* result) {
     g_app.guardian_lock = result->guardian_lock != 0;
     save_guardian_lock(g_app.guardian_lock);
     send_kept_reports();
+    // Within the hour after a blocked tool, also after a restart, the service wants to hear
+    // more often than every 5 minutes.
+    note_asked_heartbeat(result->heartbeat_seconds);
   } else {
     // Only the service's own "not linked" lifts the lock: an outage never does.
-    if (result->http_status > 0 && result->http_status < 500 && result->ok &&
-        g_app.auth_token[0] != '\0') {
+    if (status_answer_unlinks(result) && g_app.auth_token[0] != '\0') {
       g_app.guardian_lock = 0;
       save_guardian_lock(0);
       forget_kept_reports();

@@ -6,6 +6,10 @@ int status_answer_links(const ServiceResult* result) {
   return result->ok != 0 && result->authenticated != 0;
 }
 
+int status_answer_unlinks(const ServiceResult* result) {
+  return result->http_status == 200 && result->ok != 0 && result->not_authenticated != 0;
+}
+
 int send_pin_answer_sent(const ServiceResult* result) {
   return result->ok != 0 && result->challenge_id[0] != '\0';
 }

@@ -29,6 +29,10 @@
 
 // AppStatus: linked when the service says both "ok" and "authenticated".
 int status_answer_links(const ServiceResult* result);
+// AppStatus: the service's own "not linked", a 200 that says "authenticated": false. Only this
+// lifts the Guardian lock and drops the kept reports: a 5xx, no answer, or an answer that
+// cannot be read says nothing about the link.
+int status_answer_unlinks(const ServiceResult* result);
 // SendPin: a code went out when "ok" is set and a challenge came back.
 int send_pin_answer_sent(const ServiceResult* result);
 // VerifyPin: the code was right when "ok" is set and a token came back.

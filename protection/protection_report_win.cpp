@@ -120,22 +120,24 @@ DWORD WINAPI last_report_thread(LPVOID) {
 
 bool linked(void) { return g_app.auth_token[0] != '\0'; }
 
-void fill_job(ReportJob* job, const char* state, uint64_t at) {
+// `kept`: sent from the kept reports, after the service could not be reached.
+void fill_job(ReportJob* job, const char* state, uint64_t at, bool kept) {
   char digits[24];
   snprintf(digits, sizeof(digits), "%llu", static_cast<unsigned long long>(at));
-  prepare_service_request(&job->request, REQUEST_REPORT_PROTECTION, nullptr, state, digits,
-                          g_app.device_label, g_app.auth_token);
+  prepare_service_request(&job->request,
+                          kept ? REQUEST_REPORT_KEPT_PROTECTION : REQUEST_REPORT_PROTECTION,
+                          nullptr, state, digits, g_app.device_label, g_app.auth_token);
   snprintf(job->state, sizeof(job->state), "%s", state);
   job->at = at;
 }
 
-void report_at(const char* state, uint64_t at) {
+void report_at(const char* state, uint64_t at, bool kept) {
   ReportJob* job = static_cast<ReportJob*>(calloc(1, sizeof(ReportJob)));
   if (job == nullptr) {
     keep_report(state, at);
     return;
   }
-  fill_job(job, state, at);
+  fill_job(job, state, at, kept);
   HANDLE thread = CreateThread(nullptr, 0, report_thread, job, 0, nullptr);
   if (thread == nullptr) {
     keep_report(state, at);
@@ -169,13 +171,13 @@ void write_dword(const wchar_t* name, DWORD value) {
 } // namespace
 
 void report_protection(const char* state) {
-  if (linked() && is_report_state(state)) report_at(state, seconds_now());
+  if (linked() && is_report_state(state)) report_at(state, seconds_now(), false);
 }
 
 bool report_protection_and_wait(const char* state, DWORD wait_ms) {
   if (!linked() || !is_report_state(state)) return true;
   ZeroMemory(&g_last_job, sizeof(g_last_job));
-  fill_job(&g_last_job, state, seconds_now());
+  fill_job(&g_last_job, state, seconds_now(), false);
   HANDLE thread = CreateThread(nullptr, 0, last_report_thread, nullptr, 0, nullptr);
   if (thread == nullptr) {
     keep_report(state, g_last_job.at);
@@ -200,7 +202,7 @@ void send_kept_reports(void) {
   char state[REPORT_STATE_CAPACITY];
   uint64_t at = 0;
   while (report_queue_next(&cursor, state, sizeof(state), &at))
-    report_at(state, at);
+    report_at(state, at, true);
 }
 
 void forget_kept_reports(void) {

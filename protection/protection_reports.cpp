@@ -5,9 +5,14 @@
 
 namespace {
 
-const char* const kStates[] = {
-    REPORT_PAUSED,       REPORT_RESUMED, REPORT_CLOSED, REPORT_REMOVED, REPORT_ENDED_UNEXPECTEDLY,
-    REPORT_AUTOSTART_OFF};
+const char* const kStates[] = {REPORT_PAUSED,
+                               REPORT_RESUMED,
+                               REPORT_CLOSED,
+                               REPORT_REMOVED,
+                               REPORT_ENDED_UNEXPECTEDLY,
+                               REPORT_AUTOSTART_OFF,
+                               REPORT_SHUTDOWN,
+                               REPORT_SUSPENDED};
 
 // Reads one line "<state> <digits>" starting at `line`, ending at '\n' or NUL.
 bool parse_line(const char* line, size_t length, char* state, size_t state_capacity, uint64_t* at) {

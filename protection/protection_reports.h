@@ -12,6 +12,9 @@
 #define REPORT_REMOVED "removed"
 #define REPORT_ENDED_UNEXPECTEDLY "ended_unexpectedly"
 #define REPORT_AUTOSTART_OFF "autostart_off"
+// Expected silence: Windows shuts down or signs out, or the computer goes to sleep.
+#define REPORT_SHUTDOWN "shutdown"
+#define REPORT_SUSPENDED "suspended"
 
 // At most this many reports are kept; a 17th drops the oldest.
 #define REPORT_QUEUE_MAX 16

@@ -184,6 +184,11 @@ int32_t json_get_int(const char* body, const char* key) {
   return static_cast<int32_t>(negative ? -value : value);
 }
 
+int json_is_false(const char* body, const char* key) {
+  const char* v = json_find_value(body, key);
+  return v != nullptr && strncmp(v, "false", 5) == 0 ? 1 : 0;
+}
+
 int json_get_bool(const char* body, const char* key) {
   const char* v = json_find_value(body, key);
   if (v == nullptr) return 0;

@@ -33,3 +33,5 @@ int32_t json_get_int(const char* body, const char* key);
 
 // 1 for a value beginning with true or the digit 1, else 0.
 int json_get_bool(const char* body, const char* key);
+// 1 only for a value that is false itself; a missing key, or any other value, is 0.
+int json_is_false(const char* body, const char* key);

@@ -105,10 +105,12 @@ void build_request_body(const ServiceRequest* request, char* body) {
              text, label);
     break;
   case REQUEST_REPORT_PROTECTION:
+  case REQUEST_REPORT_KEPT_PROTECTION:
     // The time is digits the program wrote itself; a missing one means "now".
     snprintf(body, limit,
-             "{\"action\":\"report_protection\",\"state\":\"%s\",\"device_label\":\"%s\"%s%s}",
-             text, label, is_digits(extra) ? ",\"at\":" : "", is_digits(extra) ? extra : "");
+             "{\"action\":\"report_protection\",\"state\":\"%s\",\"device_label\":\"%s\"%s%s%s}",
+             text, label, is_digits(extra) ? ",\"at\":" : "", is_digits(extra) ? extra : "",
+             request->kind == REQUEST_REPORT_KEPT_PROTECTION ? ",\"kept\":true" : "");
     break;
   case REQUEST_VERIFY_GUARDIAN_LOCK:
     snprintf(body, limit,
@@ -145,9 +147,11 @@ void parse_service_answer(const char* answer, ServiceResult* result) {
   json_get_string(answer, "customer_name", result->customer_name, sizeof(result->customer_name));
   json_get_string(answer, "plan_label", result->plan_label, sizeof(result->plan_label));
   result->authenticated = json_get_bool(answer, "authenticated");
+  result->not_authenticated = json_is_false(answer, "authenticated");
   result->entitled = json_get_bool(answer, "entitled");
   result->recent_blocked_count = json_get_int(answer, "recent_blocked_count");
   result->guardian_lock = json_get_bool(answer, "guardian_lock");
+  result->heartbeat_seconds = json_get_int(answer, "heartbeat_seconds");
 }
 
 void fill_unreachable_result(ServiceResult* result) {

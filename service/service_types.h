@@ -15,8 +15,12 @@ enum RequestKind : uint32_t {
   // The Guardian PIN asked for by the lock: text the PIN, extra what it opens ("pause",
   // "close", "remove").
   REQUEST_VERIFY_GUARDIAN_LOCK = 8,
-  // The app_status sent every 15 minutes; an answer that never came changes nothing.
-  REQUEST_HEARTBEAT = 9
+  // The app_status sent every 5 minutes (every minute for the hour after a tool was ended);
+  // only an answer that says the computer is not linked changes the link.
+  REQUEST_HEARTBEAT = 9,
+  // A report kept while the service could not be reached, sent later: as
+  // REQUEST_REPORT_PROTECTION, saying it was kept. Its result is never delivered.
+  REQUEST_REPORT_KEPT_PROTECTION = 10
 };
 
 // The parsed answer of one request. Made zeroed on the heap (calloc) by the worker;
@@ -38,9 +42,11 @@ struct ServiceResult {
   char customer_name[160];
   char plan_label[180];
   int32_t authenticated;
+  int32_t not_authenticated; // "authenticated": false, in so many words
   int32_t entitled;
   int32_t recent_blocked_count;
-  int32_t guardian_lock; // key "guardian_lock"
+  int32_t guardian_lock;     // key "guardian_lock"
+  int32_t heartbeat_seconds; // how often the service wants to hear from it; 0 when not said
 };
 
 // What a worker thread is given. Made zeroed on the heap (calloc) on the main

@@ -69,7 +69,7 @@ std::string take_part(const uint8_t** data, size_t* size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  const RequestKind kind = static_cast<RequestKind>(1 + data[0] % 9);
+  const RequestKind kind = static_cast<RequestKind>(1 + data[0] % 10);
   data++;
   size--;
   const std::string text = take_part(&data, &size);
@@ -98,7 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                          "report_blocked_tool",
                                          "report_protection",
                                          "verify_override_pin",
-                                         "app_status"};
+                                         "app_status",
+                                         "report_protection"};
   char action[32];
   json_get_string(body, "action", action, sizeof(action));
   require(strcmp(action, kActions[kind]) == 0);
@@ -124,12 +125,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require_member(body, "device_label", request.device_label, 256);
     break;
   case REQUEST_REPORT_PROTECTION:
+  case REQUEST_REPORT_KEPT_PROTECTION:
     require_member(body, "state", request.text, 13500);
     require_member(body, "device_label", request.device_label, 256);
     // The time goes only as the digits the program wrote; anything else would break out of it.
     require(
         (strstr(body, "\"at\":") != nullptr) ==
         (request.extra[0] != '\0' && strspn(request.extra, "0123456789") == strlen(request.extra)));
+    require((strstr(body, "\"kept\":true}") != nullptr) ==
+            (kind == REQUEST_REPORT_KEPT_PROTECTION));
     break;
   case REQUEST_VERIFY_GUARDIAN_LOCK:
     require_member(body, "override_pin", request.text, 13500);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "account/account_text.h"
+#include "service/service_protocol.h"
 
 namespace {
 
@@ -37,6 +38,31 @@ TEST(AccountAnswers, status_links_only_with_ok_and_authenticated) {
   EXPECT_TRUE(status_answer_links(&r));
   r.ok = 0;
   EXPECT_FALSE(status_answer_links(&r));
+}
+
+// Only the service's own "not linked" lifts the lock and drops kept reports: read from the
+// answer's text as it arrives, under each status.
+TEST(AccountAnswers, only_a_200_saying_authenticated_false_unlinks) {
+  struct Case {
+    int status;
+    const char* body;
+    bool unlinks;
+  } const cases[] = {
+      {200, "{\"ok\":true,\"authenticated\":false,\"guardian_lock\":false}", true},
+      {200, "{\"ok\":true,\"authenticated\":true}", false},
+      {200, "{\"ok\":true}", false}, // says nothing of the link
+      {200, "{\"ok\":true,\"authenticated\":0}", false},
+      {200, "<html>proxy error</html>", false},
+      {503, "{\"ok\":false,\"authenticated\":false}", false},
+      {401, "{\"ok\":true,\"authenticated\":false}", false},
+      {0, "", false},
+  };
+  for (const Case& c : cases) {
+    ServiceResult r = answer(REQUEST_HEARTBEAT);
+    finish_service_result(&r, c.status, c.body);
+    EXPECT_EQ(status_answer_unlinks(&r) != 0, c.unlinks) << c.status << " " << c.body;
+    EXPECT_FALSE(status_answer_links(&r) && status_answer_unlinks(&r));
+  }
 }
 
 TEST(AccountAnswers, a_pin_counts_as_sent_only_with_a_challenge) {

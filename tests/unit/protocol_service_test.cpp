@@ -71,7 +71,11 @@ TEST(ProtocolBody, each_kind_has_its_exact_body) {
             "\"device_label\":\"Kitchen PC\",\"purpose\":\"close\"}");
   EXPECT_EQ(body_of(make_request(REQUEST_HEARTBEAT, nullptr).get()),
             "{\"action\":\"app_status\",\"device_label\":\"Kitchen PC\"}");
-  EXPECT_EQ(body_of(make_request(static_cast<RequestKind>(10), "x").get()), "");
+  // A kept report says so: the service then leaves what the page shows as it is.
+  EXPECT_EQ(body_of(make_request(REQUEST_REPORT_KEPT_PROTECTION, "shutdown", "1765000000").get()),
+            "{\"action\":\"report_protection\",\"state\":\"shutdown\","
+            "\"device_label\":\"Kitchen PC\",\"at\":1765000000,\"kept\":true}");
+  EXPECT_EQ(body_of(make_request(static_cast<RequestKind>(11), "x").get()), "");
   EXPECT_EQ(body_of(make_request(static_cast<RequestKind>(0), "x").get()), "");
 }
 
