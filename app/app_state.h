@@ -22,6 +22,10 @@ struct AppState {
   uint64_t last_report_tick;
   int guardian_lock;    // pausing, closing and removing need the Guardian PIN (the service says)
   int guardian_pending; // what a Guardian PIN on its way to the service opens (GuardianPurpose)
+  uint64_t tool_ended_tick;    // when the blocker last ended a tool (GetTickCount64), 0: never
+  unsigned heartbeat_wait_ms;  // the heartbeat timer's wait now
+  unsigned asked_heartbeat_ms; // how often the service's last status answer asked to hear, or 0
+  int quit_reported;           // a quit from another copy that reported the removal itself
 
   // Message checker and window texts
   VerdictState verdict_state;

@@ -8,8 +8,7 @@
 
 #define IDT_BLOCKER 701
 #define BLOCKER_INTERVAL_MS 1500
-#define IDT_HEARTBEAT 702
-#define HEARTBEAT_INTERVAL_MS (15 * 60 * 1000)
+#define IDT_HEARTBEAT 702 /* its waits: app/heartbeat.h */
 
 #define IDC_IDENTIFIER_EDIT 1001
 #define IDC_PIN_BUTTON 1002

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/app_state.h"
+#include "app/heartbeat.h"
 #include "protection/blocker_rules.h"
 #include "protection/protection.h"
 #include "protection/protection_clock.h"
@@ -44,6 +45,8 @@ void blocker_tick(void) {
 
   wchar_t kept_name[64];
   if (!terminate_remote_tools(kept_name, ARRAYSIZE(kept_name))) return;
+  // A program ended now would be the scam's next step: the service hears from it every minute.
+  note_tool_ended();
   if (!blocker_should_alert(kept_name, g_app.last_blocked_tool, now, g_app.last_report_tick)) {
     return;
   }

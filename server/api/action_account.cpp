@@ -100,6 +100,8 @@ ApiAnswer action_app_status(ServiceContext* context, const ActionInput& input) {
   members["plan_label"] = account.plan_label;
   members["recent_blocked_count"] = reports;
   members["guardian_lock"] = input.device.guardian_lock;
+  members["heartbeat_seconds"] =
+      heartbeat_seconds(silence_limits(*context), input.now, input.device.threat_at);
   return ok_answer(200, members);
 }
 

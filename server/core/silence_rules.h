@@ -20,6 +20,11 @@ const int64_t kMaxSilenceSeconds = 7 * 24 * 60 * 60;
 // moment, since a program past the hour has gone back to its slower heartbeat.
 int64_t silence_deadline(const SilenceLimits& limits, int64_t heard_at, int64_t threat_at);
 
+// How often the computer should call, told in every status answer ("heartbeat_seconds"): a
+// third of the limit in force now, at least 1 s and at most 5 minutes. A program started
+// again within the hour after a blocked tool learns so from the service, not from itself.
+int64_t heartbeat_seconds(const SilenceLimits& limits, int64_t now, int64_t threat_at);
+
 // How often a computer's "heard from" time is written at most: often enough that the time kept
 // never lags the shorter limit by more than a quarter of it, and at most once a minute.
 int64_t heard_write_seconds(const SilenceLimits& limits);

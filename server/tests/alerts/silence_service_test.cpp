@@ -19,6 +19,9 @@ TEST(SilenceRules, TheThreatLimitHoldsOnlyWithinTheHourAfterABlockedTool) {
   EXPECT_EQ(silence_deadline(limits, hour_end - 180, 1000), hour_end);
   EXPECT_EQ(silence_deadline(limits, hour_end - 179, 1000), hour_end - 179 + 20 * 60);
   EXPECT_EQ(heard_write_seconds(limits), 45) << "a minute's beat is always written";
+  EXPECT_EQ(heartbeat_seconds(limits, 2000, 1000), 60) << "within the hour";
+  EXPECT_EQ(heartbeat_seconds(limits, hour_end, 1000), 300) << "past it, and never above 5 min";
+  EXPECT_EQ(heartbeat_seconds(SilenceLimits{2, 1}, 1000, 0), 1);
   EXPECT_EQ(heard_write_seconds(SilenceLimits{2, 1}), 1);
 }
 
