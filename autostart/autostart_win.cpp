@@ -4,7 +4,9 @@
 #include "app/app_state.h"
 #include "app/startup.h"
 #include "autostart/autostart.h"
+#include "account/account_text.h"
 #include "autostart/install_paths.h"
+#include "autostart/startup_approved.h"
 #include "autostart/uninstall.h"
 #include "protection/protection_report.h"
 #include "protection/protection_reports.h"
@@ -15,6 +17,56 @@ const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kRunValue[] = L"OlvexCallwarden";
 const wchar_t kCaption[] = L"Olvex Callwarden Startup";
 const size_t kMessageCapacity = 256;
+// Under the program's key: the switch's being off was reported (1), so it is told once.
+const wchar_t kSwitchReportedValue[] = L"StartupOffReported";
+
+bool start_entry_present(void) {
+  char value[512];
+  ZeroMemory(value, sizeof(value));
+  return read_registry_string(HKEY_CURRENT_USER, kRunKey, kRunValue, value, sizeof(value));
+}
+
+bool switched_off_in_windows(void) {
+  unsigned char data[64];
+  DWORD size = sizeof(data);
+  if (RegGetValueW(HKEY_CURRENT_USER, STARTUP_APPROVED_KEY, kRunValue, RRF_RT_REG_BINARY, nullptr,
+                   data, &size) != ERROR_SUCCESS)
+    return false;
+  return startup_approved_off(data, size);
+}
+
+bool switch_off_reported(void) {
+  DWORD value = 0;
+  DWORD size = sizeof(value);
+  return RegGetValueW(HKEY_CURRENT_USER, ACCOUNT_TOKEN_KEY, kSwitchReportedValue, RRF_RT_REG_DWORD,
+                      nullptr, &value, &size) == ERROR_SUCCESS &&
+         value == 1;
+}
+
+void set_switch_off_reported(bool reported) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, ACCOUNT_TOKEN_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    return;
+  if (reported) {
+    const DWORD one = 1;
+    RegSetValueExW(key, kSwitchReportedValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
+                   sizeof(one));
+  } else {
+    RegDeleteValueW(key, kSwitchReportedValue);
+  }
+  RegCloseKey(key);
+}
+
+// Ticking the box means "start with Windows": the switch goes back on with it.
+void switch_back_on_in_windows(void) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, STARTUP_APPROVED_KEY, 0, KEY_SET_VALUE, &key) !=
+      ERROR_SUCCESS)
+    return;
+  RegDeleteValueW(key, kRunValue);
+  RegCloseKey(key);
+}
 
 // The running executable's full path; false when the path had to be cut, since a cut path
 // names no real file and must be neither copied nor registered.
@@ -72,6 +124,7 @@ void install(HKEY key, wchar_t* message) {
   RegCloseKey(key);
   // Apps & features offers the uninstall of whatever the sign-in start runs.
   if (status == ERROR_SUCCESS) register_uninstall_entry(program);
+  if (status == ERROR_SUCCESS) switch_back_on_in_windows();
   if (status == ERROR_SUCCESS) {
     copy_wide(message, kMessageCapacity,
               L"Installed to LocalAppData & enabled automatic protection at Windows sign-in.");
@@ -81,11 +134,24 @@ void install(HKEY key, wchar_t* message) {
 } // namespace
 
 void sync_startup_checkbox(void) {
-  char value[512];
-  ZeroMemory(value, sizeof(value));
-  const bool present =
-      read_registry_string(HKEY_CURRENT_USER, kRunKey, kRunValue, value, sizeof(value));
-  SendMessageW(g_app.startup_checkbox, BM_SETCHECK, present ? BST_CHECKED : BST_UNCHECKED, 0);
+  const bool starts = start_entry_present() && !switched_off_in_windows();
+  SendMessageW(g_app.startup_checkbox, BM_SETCHECK, starts ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void check_startup_switch(void) {
+  // An unlinked computer has nobody to tell, and writes nothing for this.
+  if (g_app.auth_token[0] != '\0') {
+    switch (startup_switch_step(start_entry_present(), switched_off_in_windows(),
+                                switch_off_reported())) {
+    case STARTUP_SWITCH_REPORT:
+      report_protection(REPORT_AUTOSTART_OFF);
+      set_switch_off_reported(true);
+      break;
+    case STARTUP_SWITCH_FORGET: set_switch_off_reported(false); break;
+    case STARTUP_SWITCH_NOTHING: break;
+    }
+  }
+  sync_startup_checkbox();
 }
 
 void toggle_start_with_windows(HWND hwnd) {
