@@ -3,8 +3,10 @@
 
 #include "account/account.h"
 #include "app/app_state.h"
+#include "app/heartbeat.h"
 #include "app/ids.h"
 #include "app/main_window_proc.h"
+#include "app/quit_request.h"
 #include "app/test_hooks.h"
 #include "autostart/autostart.h"
 #include "checker/checker.h"
@@ -12,6 +14,7 @@
 #include "protection/guardian_lock.h"
 #include "protection/protection.h"
 #include "protection/protection_report.h"
+#include "protection/protection_reports.h"
 #include "service/request_worker.h"
 #include "ui/controls.h"
 #include "ui/paint.h"
@@ -21,11 +24,12 @@ static LRESULT on_create(HWND hwnd) {
   // Everything after this, including the first request, uses main_window.
   g_app.main_window = hwnd;
   create_controls(hwnd);
-  sync_startup_checkbox();
+  // The Startup apps switch is read at start, as with every heartbeat after.
+  check_startup_switch();
   layout_controls(hwnd);
   update_tray_icon(1, nullptr, nullptr);
   SetTimer(hwnd, IDT_BLOCKER, blocker_interval_ms(), nullptr);
-  SetTimer(hwnd, IDT_HEARTBEAT, heartbeat_interval_ms(), nullptr);
+  start_heartbeat();
   start_service_request(REQUEST_APP_STATUS, nullptr, nullptr);
   return 0;
 }
@@ -55,29 +59,30 @@ static LRESULT on_close(HWND hwnd) {
   return 0;
 }
 
-// The uninstall has already asked the user; the program ends as after the tray's Exit.
-static LRESULT quit_for_uninstall(HWND hwnd) {
-  g_app.exit_requested = 1;
-  DestroyWindow(hwnd);
-  return 0;
-}
-
 static LRESULT on_timer(WPARAM timer_id) {
   if (timer_id == IDT_BLOCKER && g_app.blocker_enabled) blocker_tick();
-  // The family page learns the computer is still there; only a linked one has a family.
-  if (timer_id == IDT_HEARTBEAT && g_app.auth_token[0] != '\0')
-    start_service_request(REQUEST_HEARTBEAT, nullptr, nullptr);
+  if (timer_id == IDT_HEARTBEAT) on_heartbeat_timer();
   return 0;
 }
 
-// A Windows shutdown or sign-out ends the run cleanly; a shutdown called off does not.
+// A Windows shutdown or sign-out ends the run cleanly; a shutdown called off does not. Once it
+// is certain (WM_ENDSESSION), the family page hears that the silence to come is expected.
 static LRESULT on_end_session(UINT message, WPARAM wparam) {
   if (message == WM_QUERYENDSESSION || wparam) {
     note_clean_end(!g_app.blocker_enabled);
   } else {
     note_run_going_on();
   }
+  if (message == WM_ENDSESSION && wparam)
+    report_protection_and_wait(REPORT_SHUTDOWN, REPORT_WAIT_ON_EXIT_MS);
   return message == WM_QUERYENDSESSION ? TRUE : 0;
+}
+
+// Going to sleep is expected silence too; awake again, the service hears at once.
+static LRESULT on_power(WPARAM event) {
+  if (event == PBT_APMSUSPEND) report_protection_and_wait(REPORT_SUSPENDED, REPORT_WAIT_ON_EXIT_MS);
+  if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) beat_now();
+  return TRUE;
 }
 
 static LRESULT on_command(HWND hwnd, WPARAM wparam, LPARAM lparam) {
@@ -141,11 +146,13 @@ LRESULT CALLBACK main_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM
   case WM_TIMER: return on_timer(wparam);
   case WM_QUERYENDSESSION:
   case WM_ENDSESSION: return on_end_session(message, wparam);
+  case WM_POWERBROADCAST: return on_power(wparam);
+  case WM_COPYDATA: return on_quit_with_proof(hwnd, lparam);
   case WM_CTLCOLORSTATIC:
     return reinterpret_cast<LRESULT>(on_ctl_color_static(reinterpret_cast<HDC>(wparam)));
   case WM_APP_TRAY: return on_tray(hwnd, lparam);
   case WM_APP_SHOW: return show_main_window(hwnd);
-  case WM_APP_QUIT: return quit_for_uninstall(hwnd);
+  case WM_APP_QUIT: return on_plain_quit(hwnd);
   case WM_APP_RESULT: return on_result(lparam);
 #ifdef CALLWARDEN_TEST_HOOKS
   case WM_APP_TEST_REQUEST: return on_test_request(wparam, lparam);

@@ -116,7 +116,7 @@ void say(const wchar_t* text) {
 
 bool uninstall_is_locked(void) { return g_app.auth_token[0] != '\0' && read_guardian_lock(); }
 
-bool uninstall_pin_accepted(void) {
+bool uninstall_pin_accepted(char* accepted_pin, size_t capacity) {
   PinBox pin;
   ZeroMemory(&pin, sizeof(pin));
   for (;;) {
@@ -154,6 +154,7 @@ bool uninstall_pin_accepted(void) {
       say(message);
     }
   }
+  if (accepted && capacity > strlen(typed)) memcpy(accepted_pin, typed, strlen(typed) + 1);
   SecureZeroMemory(typed, sizeof(typed));
   if (body != nullptr) SecureZeroMemory(body, SERVICE_BODY_CAPACITY);
   free(request);

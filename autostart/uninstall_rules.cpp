@@ -1,5 +1,6 @@
 #include "autostart/uninstall_rules.h"
 
+#include <cstring>
 #include <cwchar>
 
 namespace {
@@ -113,4 +114,21 @@ UninstallCommand parse_uninstall_command(const wchar_t* tail, uint64_t* handle, 
   if (start == nullptr) return UNINSTALL_NONE;
   const wchar_t after = start[wcslen(UNINSTALL_FLAG)];
   return (after == L'\0' || after == L' ' || after == L'\t') ? UNINSTALL_START : UNINSTALL_NONE;
+}
+
+bool read_quit_proof(uint32_t id, const void* data, size_t size, QuitProof* out) {
+  if (id != QUIT_PROOF_ID || data == nullptr || size != sizeof(QuitProof)) return false;
+  memcpy(out, data, sizeof(QuitProof));
+  out->guardian_pin[sizeof(out->guardian_pin) - 1] = '\0';
+  return out->magic == QUIT_PROOF_MAGIC;
+}
+
+QuitAnswer answer_quit(bool locked, const QuitProof* proof) {
+  if (!locked) return QUIT_NOW;
+  if (proof == nullptr) return QUIT_REFUSED;
+  const char* pin = proof->guardian_pin;
+  for (int i = 0; i < 4; i++) {
+    if (pin[i] < '0' || pin[i] > '9') return QUIT_REFUSED;
+  }
+  return pin[4] == '\0' ? QUIT_AFTER_PIN_CHECK : QUIT_REFUSED;
 }

@@ -46,3 +46,22 @@ enum UninstallCommand { UNINSTALL_NONE, UNINSTALL_START, UNINSTALL_FINISH };
 // after the flag (the inherited handle of the process to wait for) and `steps` the one after
 // that; a finish whose numbers are missing or malformed counts as UNINSTALL_NONE.
 UninstallCommand parse_uninstall_command(const wchar_t* tail, uint64_t* handle, unsigned* steps);
+
+// What the uninstall sends the running program (WM_COPYDATA with QUIT_PROOF_ID) to end it. With
+// the Guardian lock on, a running program ends only for a proof that the asking copy verified the
+// Guardian PIN: the PIN itself, which it checks with the service again. The older quit message,
+// WM_APP_QUIT, carries no proof and ends only an unlocked program.
+#define QUIT_PROOF_ID 0x4F435155u /* "OCQU" */
+#define QUIT_PROOF_MAGIC 0x4F435151u
+struct QuitProof {
+  uint32_t magic;            // QUIT_PROOF_MAGIC
+  uint32_t removal_reported; // 1: the asking copy told the family itself
+  char guardian_pin[8];      // the PIN the asking copy had accepted, "" without a lock
+};
+
+// Reads what came with WM_COPYDATA; false for anything that is not a whole quit proof.
+bool read_quit_proof(uint32_t id, const void* data, size_t size, QuitProof* out);
+
+enum QuitAnswer { QUIT_NOW, QUIT_AFTER_PIN_CHECK, QUIT_REFUSED };
+// How a running program answers a request to end: `proof` null for the older quit message.
+QuitAnswer answer_quit(bool locked, const QuitProof* proof);

@@ -51,14 +51,27 @@ bool own_path(wchar_t* out) {
   return n > 0 && n < INSTALL_PATH_CAPACITY - 1;
 }
 
-// Asks the running program to close, as its Exit does but without asking, and waits for it.
-bool stop_running_program(void) {
+// Asks the running program to close, as its Exit does but without asking, and waits for it. Its
+// Guardian lock, when on, wants the proof that this copy had the PIN accepted: the PIN, which it
+// checks with the service itself. A copy from before the proof knows only the older message.
+bool stop_running_program(const char* accepted_pin, bool removal_reported) {
   HWND window = FindWindowW(CALLWARDEN_WINDOW_CLASS, nullptr);
   if (window == nullptr) return false;
   DWORD process_id = 0;
   GetWindowThreadProcessId(window, &process_id);
   HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, process_id);
-  PostMessageW(window, WM_APP_QUIT, 0, 0);
+  QuitProof proof;
+  ZeroMemory(&proof, sizeof(proof));
+  proof.magic = QUIT_PROOF_MAGIC;
+  proof.removal_reported = removal_reported ? 1u : 0u;
+  lstrcpynA(proof.guardian_pin, accepted_pin, sizeof(proof.guardian_pin));
+  COPYDATASTRUCT copied = {QUIT_PROOF_ID, sizeof(proof), &proof};
+  DWORD_PTR taken = 0;
+  if (!SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copied),
+                           SMTO_ABORTIFHUNG, kStopWaitMs, &taken) ||
+      taken == 0)
+    PostMessageW(window, WM_APP_QUIT, 0, 0);
+  SecureZeroMemory(&proof, sizeof(proof));
   if (process == nullptr) return true;
   // A program stuck in a box still takes the message; one that does not answer is ended.
   if (WaitForSingleObject(process, kStopWaitMs) != WAIT_OBJECT_0) {
@@ -154,14 +167,16 @@ int start_uninstall(void) {
                   MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_SETFOREGROUND) != IDYES) {
     return 0;
   }
-  if (uninstall_is_locked() && !uninstall_pin_accepted()) return 0;
+  char pin[8] = "";
+  if (uninstall_is_locked() && !uninstall_pin_accepted(pin, sizeof(pin))) return 0;
   // The family hears before the token that lets it be told is deleted.
-  report_protection_and_wait(REPORT_REMOVED, REPORT_WAIT_ON_EXIT_MS);
+  const bool reported = report_protection_and_wait(REPORT_REMOVED, REPORT_WAIT_ON_EXIT_MS);
   InstallPaths paths;
   ZeroMemory(&paths, sizeof(paths));
   const bool have_paths = installed_paths(&paths);
   unsigned steps = 0;
-  if (stop_running_program()) steps |= UNINSTALL_STOPPED_PROGRAM;
+  if (stop_running_program(pin, reported)) steps |= UNINSTALL_STOPPED_PROGRAM;
+  SecureZeroMemory(pin, sizeof(pin));
   steps |= remove_registry_entries();
   if (!have_paths) return report(steps, paths);
   wchar_t own[INSTALL_PATH_CAPACITY];

@@ -20,6 +20,7 @@ void read_typed(wchar_t* typed, int capacity) {
 }
 
 const char* purpose_name(GuardianPurpose purpose) {
+  if (purpose == GUARDIAN_REMOVE) return "remove";
   return purpose == GUARDIAN_CLOSE ? "close" : "pause";
 }
 
@@ -56,6 +57,11 @@ void verify_guardian_pin(GuardianPurpose purpose) {
   pin[sizeof(pin) - 1] = '\0';
   // The PIN leaves the screen at once; the service's answer decides the rest.
   if (g_app.message_edit) SetWindowTextW(g_app.message_edit, L"");
+  verify_guardian_pin_text(pin, purpose);
+  SecureZeroMemory(pin, sizeof(pin));
+}
+
+void verify_guardian_pin_text(const char* pin, GuardianPurpose purpose) {
   g_app.guardian_pending = purpose;
   start_service_request(REQUEST_VERIFY_GUARDIAN_LOCK, pin, purpose_name(purpose));
 }
@@ -64,6 +70,13 @@ void on_guardian_lock_result(const ServiceResult* result) {
   const int purpose = g_app.guardian_pending;
   g_app.guardian_pending = GUARDIAN_NONE;
   if (result == nullptr || purpose == GUARDIAN_NONE) return;
+  if (purpose == GUARDIAN_REMOVE) {
+    // Asked by the copy that removes Callwarden, which speaks to the person itself; a PIN the
+    // service did not accept, or no service to ask, leaves this program running.
+    if (result->http_status != 0 && result->ok && g_app.main_window)
+      end_for_removal(g_app.main_window, g_app.quit_reported != 0);
+    return;
+  }
   if (result->http_status == 0) {
     // No service, no PIN check: the lock holds.
     MessageBoxW(g_app.main_window, LOCK_UNREACHABLE_TEXT, LOCK_CAPTION, MB_ICONWARNING);
@@ -87,6 +100,12 @@ void pause_blocker_now(void) {
   g_app.blocker_enabled = 0;
   refresh_controls();
   report_protection(REPORT_PAUSED);
+}
+
+void end_for_removal(HWND hwnd, bool removal_reported) {
+  if (!removal_reported) report_protection_and_wait(REPORT_REMOVED, REPORT_WAIT_ON_EXIT_MS);
+  g_app.exit_requested = 1;
+  DestroyWindow(hwnd);
 }
 
 void exit_program_now(HWND hwnd) {

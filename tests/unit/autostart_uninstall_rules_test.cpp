@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "autostart/uninstall_rules.h"
@@ -83,6 +84,37 @@ TEST(AutostartUninstallReport, SaysEachStepDoneAndWhatBecameOfTheCopy) {
   wchar_t small[20];
   format_uninstall_report(UNINSTALL_ALL_STEPS, kProgram, small, 20);
   EXPECT_EQ(wcslen(small), 19u);
+}
+
+// The running program ends for another copy only as its Guardian lock allows: unlocked at
+// once, locked only for a proof that holds a 4-digit PIN (which it then checks itself).
+TEST(AutostartQuitProof, ALockedProgramEndsOnlyForAWholeProofWithAPin) {
+  QuitProof sent;
+  memset(&sent, 0, sizeof(sent));
+  sent.magic = QUIT_PROOF_MAGIC;
+  sent.removal_reported = 1;
+  memcpy(sent.guardian_pin, "4821", 5);
+  QuitProof read;
+  ASSERT_TRUE(read_quit_proof(QUIT_PROOF_ID, &sent, sizeof(sent), &read));
+  EXPECT_STREQ(read.guardian_pin, "4821");
+  EXPECT_EQ(read.removal_reported, 1u);
+  EXPECT_FALSE(read_quit_proof(QUIT_PROOF_ID + 1, &sent, sizeof(sent), &read)) << "another id";
+  EXPECT_FALSE(read_quit_proof(QUIT_PROOF_ID, &sent, sizeof(sent) - 1, &read)) << "cut short";
+  EXPECT_FALSE(read_quit_proof(QUIT_PROOF_ID, nullptr, sizeof(sent), &read));
+  QuitProof forged = sent;
+  forged.magic = 0;
+  EXPECT_FALSE(read_quit_proof(QUIT_PROOF_ID, &forged, sizeof(forged), &read));
+
+  EXPECT_EQ(answer_quit(false, nullptr), QUIT_NOW) << "an older copy's message, unlocked";
+  EXPECT_EQ(answer_quit(true, nullptr), QUIT_REFUSED) << "an older copy's message, locked";
+  EXPECT_EQ(answer_quit(true, &sent), QUIT_AFTER_PIN_CHECK);
+  EXPECT_EQ(answer_quit(false, &sent), QUIT_NOW);
+  for (const char* pin : {"", "482", "48211", "48a1"}) {
+    QuitProof bad = sent;
+    memset(bad.guardian_pin, 0, sizeof(bad.guardian_pin));
+    memcpy(bad.guardian_pin, pin, strlen(pin));
+    EXPECT_EQ(answer_quit(true, &bad), QUIT_REFUSED) << pin;
+  }
 }
 
 } // namespace
