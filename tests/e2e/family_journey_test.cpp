@@ -5,7 +5,8 @@
 //                                     delivered, lift the blocker with the web page's PIN
 //                                     and pause it, for the page to show
 //   CALLWARDEN_JOURNEY_STEP=locked    after the page locked it: Pause asks for the PIN, then
-//                                     pauses; turned on again, for the page to show
+//                                     pauses; turned on again; Windows shuts down, for the
+//                                     page to show
 //   CALLWARDEN_JOURNEY_STEP=unlinked  after the page unlinked the computer: signed out
 #include <gtest/gtest.h>
 
@@ -191,6 +192,11 @@ TEST_F(FamilyJourney, locked_program_pauses_only_with_the_pin_and_turns_back_on)
   for (int i = 0; i < 200 && count_requests("resumed") == reports; i++)
     Sleep(50);
   EXPECT_GT(count_requests("resumed"), reports);
+  // Windows shuts down: the page is to say so, and the silence after it is expected.
+  const size_t shutdowns = count_requests("\\\"state\\\":\\\"shutdown\\\"");
+  SendMessageW(main, WM_QUERYENDSESSION, 0, 0);
+  SendMessageW(main, WM_ENDSESSION, TRUE, 0);
+  EXPECT_GT(count_requests("\\\"state\\\":\\\"shutdown\\\""), shutdowns);
 }
 
 TEST_F(FamilyJourney, unlinked_program_asks_to_sign_in_again_at_its_next_start) {

@@ -1,7 +1,10 @@
 // The family hears when protection is switched off on a linked computer: a pause, the tray's
 // Exit, the uninstall and a run that ended without Exit reach the outbox as alerts; a report
 // made while the service is down arrives at the next start; and with the Guardian lock on,
-// Pause, Exit and the uninstall need the Guardian PIN. An unlinked program is as before.
+// Pause, Exit and the uninstall need the Guardian PIN. A program ended straight after a
+// blocked tool is alerted as silent, a Windows shutdown is not; the Startup apps switch is
+// read; a locked program ends for another copy only with the PIN, and a failing service never
+// lifts its lock. An unlinked program is as before.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +13,7 @@
 #include <vector>
 
 #include "app/ids.h"
+#include "autostart/uninstall_rules.h"
 #include "tests/e2e/harness.h"
 
 namespace {
@@ -113,6 +117,38 @@ protected:
     const std::wstring text = message_box_caption(box) + L"|" + message_box_text(box);
     answer_message_box(box, answer);
     return text;
+  }
+
+  // Starts a listed tool and waits until the blocker ended it and the service has its report.
+  bool stop_a_tool() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring tool_path = std::wstring(temp) + L"AnyDesk.exe";
+    if (!CopyFileW((bin_dir() + L"\\dummy_tool.exe").c_str(), tool_path.c_str(), FALSE))
+      return false;
+    const size_t reports = count_requests("report_blocked_tool");
+    LaunchedProgram tool = {nullptr, 0};
+    if (!launch(tool_path, L"", &tool)) return false;
+    DWORD code = 0;
+    const bool ended = wait_exit(&tool, 5000, &code);
+    if (!ended) TerminateProcess(tool.process, 77);
+    close_program(&tool);
+    for (int i = 0; ended && i < 100 && count_requests("report_blocked_tool") == reports; i++)
+      Sleep(50);
+    return ended && count_requests("report_blocked_tool") > reports;
+  }
+
+  // Sends another copy's quit proof, as the uninstall does; whether the program took it up.
+  static bool send_quit_proof(HWND main, const char* pin) {
+    QuitProof proof;
+    ZeroMemory(&proof, sizeof(proof));
+    proof.magic = QUIT_PROOF_MAGIC;
+    lstrcpynA(proof.guardian_pin, pin, sizeof(proof.guardian_pin));
+    COPYDATASTRUCT copied = {QUIT_PROOF_ID, sizeof(proof), &proof};
+    DWORD_PTR taken = 0;
+    return SendMessageTimeoutW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copied), SMTO_NORMAL,
+                               10000, &taken) != 0 &&
+           taken != 0;
   }
 
   // Whether the program's registry key holds a value of that name, of any type.
@@ -271,6 +307,36 @@ TEST_F(ProtectionReports, with_the_lock_on_pause_exit_and_uninstall_need_the_gua
   EXPECT_FALSE(wait_alert("Callwarden was closed on ").empty());
   close_program(&app_);
 
+  // A failing service (503), or an answer that says nothing of the link, never lifts the lock.
+  for (const char* failing :
+       {"{\"status\":503,\"body\":\"{\\\"ok\\\":false,\\\"error\\\":\\\"later\\\"}\"}",
+        "{\"status\":200,\"body\":\"{\\\"ok\\\":true}\"}"}) {
+    ASSERT_TRUE(service_control(L"/test/next_answer", failing));
+    main = start();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(press_and_answer(main, IDC_PAUSE_BUTTON, IDOK).rfind(kPinPromptCaption, 0), 0u)
+        << "the lock was lifted by " << failing;
+    restart();
+  }
+
+  // Another copy asks it to end: an older copy's message, or a proof with a wrong PIN, leaves
+  // it running.
+  ASSERT_TRUE(service_control(
+      L"/test/next_answer",
+      "{\"body\":\"{\\\"ok\\\":true,\\\"authenticated\\\":true,\\\"guardian_lock\\\":true}\"}"));
+  main = start();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_APP_QUIT, 0, 0);
+  sync_with(main);
+  EXPECT_EQ(WaitForSingleObject(app_.process, 1000), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "an older copy's quit message ended a locked program";
+  const size_t checks = count_requests("verify_override_pin");
+  EXPECT_TRUE(send_quit_proof(main, "1111"));
+  for (int i = 0; i < 200 && count_requests("verify_override_pin") == checks; i++)
+    Sleep(50);
+  EXPECT_EQ(WaitForSingleObject(app_.process, 1500), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "a wrong PIN ended it";
+
   // The uninstall: the question, then the PIN box; a wrong PIN removes nothing.
   auto uninstall = [](const wchar_t* pin) {
     LaunchedProgram uninstaller = {nullptr, 0};
@@ -294,9 +360,79 @@ TEST_F(ProtectionReports, with_the_lock_on_pause_exit_and_uninstall_need_the_gua
   std::wstring token;
   EXPECT_TRUE(reg_get_string(HKEY_CURRENT_USER, kKey, L"AuthToken", &token)) << "still linked";
   EXPECT_EQ(count_requests("\\\"state\\\":\\\"removed\\\""), 0u);
+  EXPECT_EQ(WaitForSingleObject(app_.process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  // The right PIN: the uninstall proves it to the running program, which ends for it.
   EXPECT_EQ(uninstall(L"4821").find(L"Olvex Callwarden has been removed:"), 0u);
+  EXPECT_TRUE(wait_exit(&app_, 10000, nullptr)) << "the running program did not end";
   EXPECT_FALSE(reg_get_string(HKEY_CURRENT_USER, kKey, L"AuthToken", &token));
   EXPECT_FALSE(wait_alert("Callwarden was removed from ").empty());
+  EXPECT_EQ(count_requests("\\\"state\\\":\\\"removed\\\""), 1u) << "told once";
+}
+
+// The program's beat and what it reads with it: the Startup apps switch, a shutdown that says the
+// silence to come is expected, and a run ended from outside straight after a tool.
+TEST_F(ProtectionReports, the_heartbeat_reads_the_startup_switch_and_the_service_hears_silence) {
+  const wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const wchar_t kApproved[] =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+  ASSERT_NE(start_linked("07700900324"), nullptr);
+  restart();
+  // Started with Windows, as ticking the box sets it up; the service asks for a beat a second.
+  ASSERT_TRUE(reg_set_string(HKEY_CURRENT_USER, kRun, L"OlvexCallwarden",
+                             L"\"" + program_path() + L"\" --tray"));
+  ASSERT_TRUE(service_control(L"/test/silence_limits", "{\"silent_after\":3}"));
+  HWND main = start();
+  ASSERT_NE(main, nullptr);
+  mark_alerts();
+  auto ticked = [&] {
+    return SendMessageW(control(main, IDC_STARTUP_CHECKBOX), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  };
+  EXPECT_TRUE(ticked());
+  const size_t reports = count_requests("autostart_off");
+  // The Startup apps page's switch: Windows writes 03 00 00 00 and the time beside the entry.
+  const unsigned char off[12] = {0x03, 0, 0, 0, 0x60, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E, 0x6F, 0x01};
+  ASSERT_TRUE(reg_set_bytes(HKEY_CURRENT_USER, kApproved, L"OlvexCallwarden", REG_BINARY, off,
+                            sizeof(off)));
+  EXPECT_FALSE(wait_alert("will no longer start with Windows on ", 6000).empty())
+      << "not read with the heartbeat";
+  EXPECT_FALSE(ticked()) << "the box shows what Windows will do";
+  // Read again at the next start and with every beat: told once per change.
+  restart();
+  main = start();
+  ASSERT_NE(main, nullptr);
+  Sleep(2500);
+  EXPECT_EQ(count_requests("autostart_off"), reports + 1);
+  reg_delete_value(HKEY_CURRENT_USER, kRun, L"OlvexCallwarden");
+  reg_delete_value(HKEY_CURRENT_USER, kApproved, L"OlvexCallwarden");
+
+  // The usual limit again, and a short one for the hour after a blocked tool; a beat takes it.
+  const DWORD limit_ms = 4000;
+  ASSERT_TRUE(service_control(L"/test/silence_limits",
+                              "{\"silent_after\":1200,\"silent_after_threat\":4}"));
+  Sleep(1500);
+  mark_alerts();
+  // Windows shuts down straight after a tool was ended: the silence that follows is expected.
+  ASSERT_TRUE(stop_a_tool());
+  const size_t shutdowns = count_requests("\\\"state\\\":\\\"shutdown\\\"");
+  SendMessageW(main, WM_QUERYENDSESSION, 0, 0);
+  SendMessageW(main, WM_ENDSESSION, TRUE, 0);
+  EXPECT_GT(count_requests("\\\"state\\\":\\\"shutdown\\\""), shutdowns)
+      << "reported before Windows ends it";
+  TerminateProcess(app_.process, 0); // as Windows ends it after WM_ENDSESSION
+  restart();
+  EXPECT_TRUE(wait_alert("has not been heard from", limit_ms + 2000).empty())
+      << "a shutdown is not silence";
+
+  // Started again within the hour and ended from outside straight after a tool: alerted.
+  ASSERT_NE(start(), nullptr);
+  ASSERT_TRUE(stop_a_tool());
+  TerminateProcess(app_.process, 1);
+  restart();
+  const std::string silent = wait_alert("has not been heard from since ", limit_ms + 5000);
+  ASSERT_FALSE(silent.empty()) << "no silence alert within the limit and 5 s";
+  EXPECT_NE(silent.find("closed with Task Manager"), std::string::npos) << silent;
+  ASSERT_NE(start(), nullptr);
+  EXPECT_FALSE(wait_alert("is back on since ").empty()) << "heard from again";
 }
 
 TEST_F(ProtectionReports, an_unlinked_program_pauses_and_exits_as_before_and_reports_nothing) {

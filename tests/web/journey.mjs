@@ -251,7 +251,9 @@ try {
   check('the guardian turns the lock on', (await page.content()).includes('The lock is on.'));
   runProgramStep('locked');
   await page.reload();
-  check('the page shows "On" after the blocker was turned on', (await page.content()).includes('<dt>Protection now</dt><dd>On</dd>'));
+  check('the page shows the shutdown the program reported',
+    (await page.content()).includes('<dt>Protection now</dt><dd>Off: the computer was shut down at '));
+  await axe(page, 'the family page with a computer shut down');
   // The guardian has had three codes in these minutes (sign-in, PIN, the program's link), the
   // most one address gets in 15 minutes; a family member would wait, the journey does not.
   execFileSync('sqlite3', [path.join(data, 'service.db'),
@@ -265,6 +267,7 @@ try {
   await submit(page, 'form[action="/family/computers/unlock"] button');
   content = await page.content();
   check('the code turns the lock off', content.includes('The Guardian lock is off.') && content.includes('The lock is off.'));
+  await submit(page, 'form[action="/family/computers/lock"] button');
 
   step('signing a guardian in by mobile with the texted code');
   {
@@ -283,9 +286,24 @@ try {
     await other.close();
   }
 
-  step('unlinking the computer');
+  step('unlinking the locked computer: asked first, and a fresh code');
+  await submit(page, 'form[action="/family/computers/unlink"] button');
+  check('unlinking asks first', (await page.content()).includes(`<h1>Unlink ${computer}?</h1>`));
+  execFileSync('sqlite3', [path.join(data, 'service.db'),
+    "DELETE FROM limit_events WHERE limit_key LIKE 'send_pin:identifier:%'"]);
+  await submit(page, 'form[action="/family/computers/unlink/send-code"] button');
+  const unlinkCode = await page.$('form[action="/family/computers/unlink"] input[name=code]');
+  check('a locked computer is unlinked only with a fresh code', unlinkCode !== null,
+    (await page.content()).slice(0, 600));
+  await axe(page, 'the page asking for the code to unlink a locked computer');
+  await unlinkCode.type(lastCode(guardian));
   await submit(page, 'form[action="/family/computers/unlink"] button');
   check('the page says it is unlinked', (await page.content()).includes('The computer is unlinked'));
+  const unlinkAlerts = () => outboxLines().filter((l) => l.kind === 'alert' &&
+    l.text.startsWith(`${computer} was unlinked from the family account at `)).length;
+  for (let waited = 0; waited < 5000 && unlinkAlerts() < 2; waited += 100)
+    await new Promise((r) => setTimeout(r, 100));
+  check('everyone who gets alerts is told of the unlink', unlinkAlerts() === 2, `${unlinkAlerts()}`);
   runProgramStep('unlinked');
 
   step('bad input');
