@@ -8,6 +8,8 @@
 #include "support/service_harness.h"
 #include "store/sql_sqlite.h"
 #include "store/store_pool.h"
+#include "store/store_protection.h"
+#include "store/store_silence.h"
 
 namespace {
 
@@ -49,6 +51,40 @@ protected:
   std::unique_ptr<StoreLease> lease_;
   ServiceStore* store_ = nullptr;
 };
+
+// Of all instances that find a silence due, or its end, one takes it: each is alerted once.
+// A computer that is not on is not watched at all.
+TEST_F(StoreTest, ASilenceAndItsEndAreEachTakenOnceAndOnlyWhileOn) {
+  Account account;
+  ASSERT_TRUE(store_ensure_account(store_, "jo@example.com", 1000, &account));
+  ASSERT_TRUE(store_add_token(store_, "ocp_s", account.id, 1000, 1010));
+  DeviceLink device;
+  ASSERT_EQ(store_find_device(store_, "ocp_s", &device), Lookup::kFound);
+  std::vector<DeviceLink> due;
+  ASSERT_TRUE(store_due_silences(store_, 1009, 10, &due));
+  EXPECT_TRUE(due.empty());
+  ASSERT_TRUE(store_due_silences(store_, 1010, 10, &due));
+  ASSERT_EQ(due.size(), 1u);
+  bool taken = false;
+  ASSERT_TRUE(store_take_silence(store_, device.link_id, 1010, &taken));
+  EXPECT_TRUE(taken);
+  ASSERT_TRUE(store_take_silence(store_, device.link_id, 1011, &taken));
+  EXPECT_FALSE(taken) << "a second instance took the same silence";
+  ASSERT_TRUE(store_end_silence(store_, device.link_id, &taken));
+  EXPECT_TRUE(taken);
+  ASSERT_TRUE(store_end_silence(store_, device.link_id, &taken));
+  EXPECT_FALSE(taken) << "its end was taken twice";
+
+  ASSERT_TRUE(store_note_device_seen(store_, device, "PC", 1100, 60, 1200, false));
+  ASSERT_TRUE(store_due_silences(store_, 1200, 10, &due));
+  EXPECT_EQ(due.size(), 1u) << "heard from, and watched again";
+  ASSERT_TRUE(store_note_protection(store_, device.link_id, "shutdown", 1101, 1300));
+  ASSERT_TRUE(store_due_silences(store_, 5000, 10, &due));
+  EXPECT_TRUE(due.empty()) << "shut down: not watched";
+  ASSERT_TRUE(store_note_device_seen(store_, device, "PC2", 1200, 60, 1400, true));
+  ASSERT_TRUE(store_due_silences(store_, 5000, 10, &due));
+  EXPECT_TRUE(due.empty()) << "a call does not watch a computer that is not on";
+}
 
 TEST_F(StoreTest, NewAccountIsOnTheFreePlanAndFoundAgain) {
   Account created;
