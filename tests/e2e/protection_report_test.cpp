@@ -405,11 +405,22 @@ TEST_F(ProtectionReports, the_heartbeat_reads_the_startup_switch_and_the_service
   reg_delete_value(HKEY_CURRENT_USER, kRun, L"OlvexCallwarden");
   reg_delete_value(HKEY_CURRENT_USER, kApproved, L"OlvexCallwarden");
 
-  // The usual limit again, and a short one for the hour after a blocked tool; a beat takes it.
+  // The usual limit again, and a short one for the hour after a blocked tool; a beat takes it
+  // and asks for the next in 5 minutes.
   const DWORD limit_ms = 4000;
   ASSERT_TRUE(service_control(L"/test/silence_limits",
                               "{\"silent_after\":1200,\"silent_after_threat\":4}"));
   Sleep(1500);
+  // Going to sleep is reported first; awake again, the service hears at once
+  // (beats are 5 minutes apart again).
+  const size_t sleeps = count_requests("\\\"state\\\":\\\"suspended\\\"");
+  SendMessageW(main, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+  EXPECT_GT(count_requests("\\\"state\\\":\\\"suspended\\\""), sleeps);
+  const size_t statuses = count_requests("app_status");
+  SendMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+  for (int i = 0; i < 40 && count_requests("app_status") == statuses; i++)
+    Sleep(50);
+  EXPECT_GT(count_requests("app_status"), statuses);
   mark_alerts();
   // Windows shuts down straight after a tool was ended: the silence that follows is expected.
   ASSERT_TRUE(stop_a_tool());
