@@ -14,7 +14,7 @@ namespace {
 void schedule(void) {
   const unsigned wait =
       heartbeat_wait_ms(GetTickCount64(), g_app.tool_ended_tick, heartbeat_interval_ms(),
-                        heartbeat_after_tool_ms(), g_app.asked_heartbeat_ms);
+                        HEARTBEAT_AFTER_TOOL_MS, g_app.asked_heartbeat_ms);
   if (wait == g_app.heartbeat_wait_ms || g_app.main_window == nullptr) return;
   g_app.heartbeat_wait_ms = wait;
   SetTimer(g_app.main_window, IDT_HEARTBEAT, wait, nullptr);

@@ -10,10 +10,8 @@
 // The blocker timer's interval: 1500 ms, or in the test build the DWORD
 // "BlockerIntervalMs" under CALLWARDEN_TEST_KEY when present (at least 1).
 UINT blocker_interval_ms(void);
-// The heartbeat's interval: 5 minutes, or in the test build "HeartbeatIntervalMs"; and the
-// interval for the hour after a tool was ended: 1 minute, or "HeartbeatAfterToolMs".
+// The heartbeat's interval: 5 minutes, or in the test build "HeartbeatIntervalMs".
 UINT heartbeat_interval_ms(void);
-UINT heartbeat_after_tool_ms(void);
 
 // Test build only: starts `count` requests of `kind` at once.
 LRESULT on_test_request(WPARAM kind, LPARAM count);

@@ -25,11 +25,6 @@ UINT heartbeat_interval_ms(void) {
   return ms == 0 ? 1 : ms;
 }
 
-UINT heartbeat_after_tool_ms(void) {
-  const DWORD ms = read_test_dword(L"HeartbeatAfterToolMs", HEARTBEAT_AFTER_TOOL_MS);
-  return ms == 0 ? 1 : ms;
-}
-
 LRESULT on_test_request(WPARAM kind, LPARAM count) {
   static const char* text = "Royal Mail: your parcel is held, pay the 1.99 GBP fee at "
                             "http://royalmail-redelivery.top/pay or call 07700 900123";
@@ -43,7 +38,6 @@ LRESULT on_test_request(WPARAM kind, LPARAM count) {
 #else
 UINT blocker_interval_ms(void) { return BLOCKER_INTERVAL_MS; }
 UINT heartbeat_interval_ms(void) { return HEARTBEAT_INTERVAL_MS; }
-UINT heartbeat_after_tool_ms(void) { return HEARTBEAT_AFTER_TOOL_MS; }
 
 LRESULT on_test_request(WPARAM, LPARAM) { return 0; }
 #endif
