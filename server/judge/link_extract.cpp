@@ -147,6 +147,29 @@ std::vector<MessageLink> extract_links(const std::string& message, const PublicS
   return links;
 }
 
+bool holds_email_address(const std::string& message) {
+  size_t pos = 0;
+  while (pos < message.size()) {
+    while (pos < message.size() && is_split_byte(message[pos]))
+      ++pos;
+    size_t start = pos;
+    while (pos < message.size() && !is_split_byte(message[pos]))
+      ++pos;
+    size_t end = pos;
+    while (end > start && is_trailing_punctuation(message[end - 1]))
+      --end;
+    const char* token = message.data() + start;
+    const void* at = std::memchr(token, '@', end - start);
+    if (!at) continue;
+    size_t local = static_cast<size_t>(static_cast<const char*>(at) - token);
+    std::string domain = message.substr(start + local + 1, end - start - local - 1);
+    if (local > 0 && domain.find('.') != std::string::npos && host_bytes_ok(domain) &&
+        domain.back() != '.')
+      return true;
+  }
+  return false;
+}
+
 bool host_is_ip_literal(const std::string& host) {
   if (host.empty()) return false;
   if (host[0] == '[') return true;

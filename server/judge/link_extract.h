@@ -18,6 +18,10 @@ struct MessageLink {
 // suffix list, so "e.g." and "10.30am" are not mistaken for links.
 std::vector<MessageLink> extract_links(const std::string& message, const PublicSuffixList& psl);
 
+// True when the message holds an email address ("help@billing-desk.example"): a way to
+// write to whoever sent it.
+bool holds_email_address(const std::string& message);
+
 // Dotted IPv4, a plain number ("3232235777"), hexadecimal or bracketed IPv6.
 bool host_is_ip_literal(const std::string& host);
 

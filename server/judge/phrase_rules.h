@@ -10,6 +10,7 @@ struct PhraseRule {
   const char* const* with_any_of; // and, when not null, one of these too
   bool honour_negation;           // "we will never ask for ..." does not count
   bool needs_unknown_link;        // counts only beside a link to a site no brand owns
+  bool needs_contact;             // only where the message gives a number or email address
   const char* reason;
   const char* advice;
 };

@@ -59,12 +59,13 @@ int scam_talk_points(const RuleBook& book, const MessageScan& scan) {
 }
 
 void collect_phrase_hits(const RuleBook& book, const MessageScan& scan, bool unknown_link,
-                         const WordingScale& scale, std::vector<RuleHit>* hits) {
+                         bool has_contact, const WordingScale& scale, std::vector<RuleHit>* hits) {
   size_t count = 0;
   const PhraseRule* rules = phrase_rule_table(&count);
   for (size_t i = 0; i < count; ++i) {
     const PhraseRule& rule = rules[i];
     if (rule.needs_unknown_link && !unknown_link) continue;
+    if (rule.needs_contact && !has_contact) continue;
     if (!list_seen(scan, book.phrase_any_of[i], rule.honour_negation)) continue;
     if (rule.with_any_of && !list_seen(scan, book.phrase_with_of[i], rule.honour_negation))
       continue;
@@ -77,8 +78,9 @@ void collect_phrase_hits(const RuleBook& book, const MessageScan& scan, bool unk
 
 // Families that speak of scams themselves go to `unsoftened`, unless the
 // message is mostly about scams.
-void collect_family_hits(const RuleBook& book, const MessageScan& scan, const WordingScale& scale,
-                         std::vector<RuleHit>* hits, std::vector<RuleHit>* unsoftened) {
+void collect_family_hits(const RuleBook& book, const MessageScan& scan, bool has_email,
+                         const WordingScale& scale, std::vector<RuleHit>* hits,
+                         std::vector<RuleHit>* unsoftened) {
   size_t count = 0;
   const FamilyRule* const* families = family_rule_table(&count);
   std::vector<FamilyMatch> matches = family_matches(book, scan);
@@ -86,6 +88,7 @@ void collect_family_hits(const RuleBook& book, const MessageScan& scan, const Wo
   for (size_t f = 0; f < count; ++f) {
     const FamilyRule& family = *families[f];
     if (matches[f].weight == 0) continue;
+    if (family.needs_contact && !has_phone && !has_email) continue;
     const char* reason = family_reason(family, matches[f].groups, has_phone);
     if (family.speaks_of_scams && scale.scam_talk < kScamTalkMostly) {
       unsoftened->push_back(RuleHit{family.id, matches[f].weight, reason, family.advice});
@@ -115,8 +118,10 @@ ScamAssessment assess_message(const std::string& message, const PublicSuffixList
   WordingScale scale{message.size(), scam_talk_points(book, scan)};
   std::vector<RuleHit> wording;
   std::vector<RuleHit> unsoftened;
-  collect_phrase_hits(book, scan, has_unknown_link(links), scale, &wording);
-  collect_family_hits(book, scan, scale, &wording, &unsoftened);
+  const bool has_email = holds_email_address(message);
+  const bool has_contact = has_email || scan.unquoted[book.index.phrases.size() + kCuePhone];
+  collect_phrase_hits(book, scan, has_unknown_link(links), has_contact, scale, &wording);
+  collect_family_hits(book, scan, has_email, scale, &wording, &unsoftened);
   collect_link_hits(links, brands_claimed(book, scan, words), psl, &unsoftened);
   int total =
       std::min(total_weight(wording), wording_ceiling(scale.scam_talk)) + total_weight(unsoftened);
