@@ -41,13 +41,18 @@ bool starts_with_nocase(const std::string& text, const char* prefix) {
   return text.size() >= len && lower_ascii(text.substr(0, len)) == prefix;
 }
 
+// A name longer than DNS allows is not a host (public_suffix.h), however it is dotted.
 bool host_bytes_ok(const std::string& host) {
-  if (host.empty() || host.front() == '.' || host.find("..") != std::string::npos) return false;
+  if (host.empty() || host.size() > kMaxHostBytes || host.front() == '.' ||
+      host.find("..") != std::string::npos)
+    return false;
+  size_t labels = 1;
   for (char c : host) {
     unsigned char u = static_cast<unsigned char>(c);
     if (!(is_alpha(c) || is_digit(c) || c == '-' || c == '.' || u >= 0x80)) return false;
+    labels += c == '.' ? 1 : 0;
   }
-  return true;
+  return labels <= kMaxHostLabels;
 }
 
 // Splits "user@host:port/path" and fills the link; false when no host.

@@ -1,6 +1,7 @@
 #include "judge/link_rules.h"
 
 #include <cstring>
+#include <unordered_set>
 
 #include "judge/brand_domains.h"
 
@@ -142,8 +143,11 @@ void judge_claimed_brand(const std::vector<MessageLink>& links, const std::vecto
 void collect_link_hits(const std::vector<MessageLink>& links,
                        const std::vector<bool>& brands_claimed, const PublicSuffixList& psl,
                        std::vector<RuleHit>* hits) {
-  for (const MessageLink& link : links)
-    judge_link_itself(link, psl, hits);
+  // Each host is judged once, however often a message repeats it.
+  std::unordered_set<std::string> judged;
+  for (const MessageLink& link : links) {
+    if (judged.insert(link.host).second) judge_link_itself(link, psl, hits);
+  }
   judge_claimed_brand(links, brands_claimed, psl, hits);
 }
 
