@@ -1,6 +1,6 @@
 #pragma once
-// What every request handler shares: the store, the suffix list, the counts for /metrics,
-// where the data folder is and how to wake the alert sender.
+// What every request handler shares: the store, the suffix list, the lists of scam websites,
+// the counts for /metrics, where the data folder is and how to wake the alert sender.
 #include <string>
 
 #include "core/alert_wake.h"
@@ -8,6 +8,7 @@
 #include "core/free_checks.h"
 #include "judge/public_suffix.h"
 #include "core/service_metrics.h"
+#include "core/threat_lists.h"
 #include "store/store_pool.h"
 
 struct ContextOptions {
@@ -35,6 +36,7 @@ struct ServiceContext {
   bool texts_on = false; // mobiles get texts through the SMS gateway (serve --sms)
   AlertWake texts;       // woken when a request queues a text
   CheckTally checks;     // verdicts waiting to be written together
+  ThreatLists threats;   // the public lists of scam websites, as loaded from the store
 };
 
 // Creates the data folder if needed, reads or makes the secret key and opens the database.

@@ -151,6 +151,26 @@ void collect_link_hits(const std::vector<MessageLink>& links,
   judge_claimed_brand(links, brands_claimed, psl, hits);
 }
 
+void collect_listed_links(const std::string& message, const std::vector<MessageLink>& links,
+                          const ThreatLookup& threats, std::vector<RuleHit>* hits) {
+  for (const MessageLink& link : links) {
+    std::string url = message.substr(link.start, link.length);
+    if (!link.has_scheme) url.insert(0, "http://");
+    std::string address;
+    std::string host;
+    ThreatListing listing;
+    if (!threat_address(url, &address, &host) || !threats.find(address, host, &listing)) continue;
+    hits->push_back(RuleHit{"listed_link", kListedLinkWeight,
+                            "This link is on " + listing.list_name +
+                                "'s public list of scam websites (updated " + listing.updated +
+                                ").",
+                            "Do not open the link or type anything into the page it opens: it "
+                            "is known to steal details or money, or to install harmful "
+                            "software."});
+    return;
+  }
+}
+
 bool has_unknown_link(const std::vector<MessageLink>& links) {
   for (const MessageLink& link : links) {
     if (!host_is_official_for_any_brand(link.host)) return true;

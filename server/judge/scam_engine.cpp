@@ -108,7 +108,8 @@ int total_weight(const std::vector<RuleHit>& hits) {
 
 } // namespace
 
-ScamAssessment assess_message(const std::string& message, const PublicSuffixList& psl) {
+ScamAssessment assess_message(const std::string& message, const PublicSuffixList& psl,
+                              const ThreatLookup* threats) {
   ScamAssessment result;
   std::vector<MessageLink> links = extract_links(message, psl);
   std::string words = normalise_for_rules(blank_out_links(message, links));
@@ -123,6 +124,7 @@ ScamAssessment assess_message(const std::string& message, const PublicSuffixList
   collect_phrase_hits(book, scan, has_unknown_link(links), has_contact, scale, &wording);
   collect_family_hits(book, scan, has_email, scale, &wording, &unsoftened);
   collect_link_hits(links, brands_claimed(book, scan, words), psl, &unsoftened);
+  if (threats) collect_listed_links(message, links, *threats, &unsoftened);
   int total =
       std::min(total_weight(wording), wording_ceiling(scale.scam_talk)) + total_weight(unsoftened);
   result.score = std::min(total, 100);

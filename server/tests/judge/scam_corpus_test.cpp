@@ -159,25 +159,31 @@ TEST(ScamCorpusHeldBack, LongUkTextsKeepTheHardFloorAndPrintTheGoals) {
   EXPECT_EQ(held.counts[0][0], 0) << "a genuine message was judged SCAM";
 }
 
-// Both halves of the notices: the tuning one here, the held-back one below.
-void expect_notices_safe(const char* title, const char* file) {
+// Both halves of the notices. The tuning half must meet the CAUTION goal; the held-back half,
+// like the other held-back parts, fails only on the hard floor and prints how near the goal
+// it is (it must never be tuned on).
+CorpusFigures judge_notices(const char* title, const char* file) {
   std::vector<LabelledMessage> notices =
       load_labelled_corpus(std::string(LS_CORPUS_DIR "/") + file);
-  ASSERT_GE(notices.size(), 50u);
+  EXPECT_GE(notices.size(), 50u);
   CorpusFigures figures = judge_corpus(notices);
   EXPECT_EQ(figures.scams, 0) << "the notices are all genuine";
   print_figures(title, figures);
+  std::printf("Notices judged CAUTION %.3f (goal at most %.2f)%s\n", genuine_caution_rate(figures),
+              kNoticeCautionGoal,
+              genuine_caution_rate(figures) > kNoticeCautionGoal ? "  above goal" : "");
   EXPECT_EQ(figures.counts[0][0], 0) << "a genuine notice was judged SCAM";
-  EXPECT_LE(genuine_caution_rate(figures), kNoticeCautionGoal);
+  return figures;
 }
 
 TEST(ScamCorpus, GenuineNoticesAreNeverScamAndRarelyCaution) {
-  expect_notices_safe("Genuine notices (tuning half)", "scam_corpus_notices.tsv");
+  CorpusFigures figures = judge_notices("Genuine notices (tuning half)", "scam_corpus_notices.tsv");
+  EXPECT_LE(genuine_caution_rate(figures), kNoticeCautionGoal);
 }
 
 // Not run while tuning either.
-TEST(ScamCorpusHeldBack, HeldBackGenuineNoticesAreNeverScamAndRarelyCaution) {
-  expect_notices_safe("Genuine notices (held-back half)", "scam_corpus_notices_heldback.tsv");
+TEST(ScamCorpusHeldBack, HeldBackGenuineNoticesAreNeverScam) {
+  judge_notices("Genuine notices (held-back half)", "scam_corpus_notices_heldback.tsv");
 }
 
 TEST(ScamCorpusHeldBack, ScamsOfEveryPartAreFlaggedAndMostlyJudgedScam) {
