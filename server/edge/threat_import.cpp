@@ -36,7 +36,7 @@ public:
 
 private:
   FILE* file_;
-  char buffer_[65536];
+  char buffer_[65536] = {};
   size_t at_ = 0;
   size_t got_ = 0;
 };
