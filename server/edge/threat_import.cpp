@@ -88,8 +88,8 @@ int import_threat_file(ServiceStore* store, const ThreatFeed& feed, const std::s
                      : store_error + " The list in the store is unchanged.";
     return 0;
   }
-  *report = "Imported " + with_commas(stored) + " addresses from " + feed.list_name + ", updated " +
-            threat_list_day(reader.updated_at) + ".";
+  *report = "Imported " + with_commas(stored) + (stored == 1 ? " address" : " addresses") +
+            " from " + feed.list_name + ", updated " + threat_list_day(reader.updated_at) + ".";
   if (reader.unreadable)
     *report += " " + with_commas(static_cast<int64_t>(reader.unreadable)) +
                " entries that are no web address were left out.";

@@ -466,11 +466,17 @@ TEST_F(CheckerFlow, a_link_on_a_public_list_of_scam_websites_is_a_scam_and_names
                               "/urlhaus-test.csv"));
   HWND window = start(L"");
   ASSERT_NE(window, nullptr);
-  // Every instance loads a new list within two seconds; the start took longer than that.
-  ASSERT_NO_FATAL_FAILURE(
-      check_typed(window, L"Your statement is ready: https://statement-viewer.example/doc/4471"));
-  ASSERT_TRUE(card_turns(window, SCAM.fill))
-      << "card pixel " << std::hex << verdict_card_pixel(window);
+  // Every instance loads a new list within two seconds of its import: checked again a second
+  // apart until then.
+  bool scam = false;
+  for (int tries = 0; tries < 5 && !scam; tries++) {
+    if (tries > 0) Sleep(1000);
+    ASSERT_NO_FATAL_FAILURE(
+        check_typed(window, L"Your statement is ready: https://statement-viewer.example/doc/4471"));
+    ASSERT_TRUE(buttons_come_back(window)) << "the answer came";
+    scam = poll([&] { return verdict_card_pixel(window) == SCAM.fill; }, 1500);
+  }
+  ASSERT_TRUE(scam) << "card pixel " << std::hex << verdict_card_pixel(window);
   const std::wstring shown =
       L"This message looks like a scam.\r\n- This link is on URLhaus's public list of scam "
       L"websites (updated 10 December).\r\nAdvice: Do not open the link or type anything into "
