@@ -124,26 +124,49 @@ bool link_from_token(const std::string& token, const PublicSuffixList& psl, Mess
   return bare_domain_plausible(*link, token, psl);
 }
 
+// The next word of a message from `pos`, without the punctuation around it: [*start, *end).
+// Returns where the next one starts.
+size_t next_token(const std::string& message, size_t pos, size_t* start, size_t* end) {
+  while (pos < message.size() && is_split_byte(message[pos]))
+    ++pos;
+  *start = pos;
+  while (pos < message.size() && !is_split_byte(message[pos]))
+    ++pos;
+  *end = pos;
+  while (*start < *end && (is_trailing_punctuation(message[*start]) || message[*start] == '\''))
+    ++*start;
+  while (*end > *start && is_trailing_punctuation(message[*end - 1]))
+    --*end;
+  return pos;
+}
+
+// "someone@domain.tld": a name before the @ and a dotted host after it.
+bool token_is_email(const std::string& message, size_t start, size_t end) {
+  const char* token = message.data() + start;
+  const void* at = std::memchr(token, '@', end - start);
+  if (!at) return false;
+  size_t local = static_cast<size_t>(static_cast<const char*>(at) - token);
+  std::string domain = message.substr(start + local + 1, end - start - local - 1);
+  return local > 0 && domain.find('.') != std::string::npos && host_bytes_ok(domain);
+}
+
 } // namespace
 
-std::vector<MessageLink> extract_links(const std::string& message, const PublicSuffixList& psl) {
+std::vector<MessageLink> extract_links(const std::string& message, const PublicSuffixList& psl,
+                                       bool* holds_email) {
   std::vector<MessageLink> links;
+  if (holds_email) *holds_email = false;
   size_t pos = 0;
   while (pos < message.size()) {
-    while (pos < message.size() && is_split_byte(message[pos]))
-      ++pos;
-    size_t start = pos;
-    while (pos < message.size() && !is_split_byte(message[pos]))
-      ++pos;
-    size_t end = pos;
-    while (start < end && (is_trailing_punctuation(message[start]) || message[start] == '\''))
-      ++start;
-    while (end > start && is_trailing_punctuation(message[end - 1]))
-      --end;
+    size_t start = 0;
+    size_t end = 0;
+    pos = next_token(message, pos, &start, &end);
     if (end == start) continue;
     // Every link has a dot or a scheme's colon; most words have neither.
     const char* span = message.data() + start;
-    if (!std::memchr(span, '.', end - start) && !std::memchr(span, ':', end - start)) continue;
+    const bool dotted = std::memchr(span, '.', end - start) != nullptr;
+    if (!dotted && !std::memchr(span, ':', end - start)) continue;
+    if (holds_email && dotted && !*holds_email) *holds_email = token_is_email(message, start, end);
     MessageLink link;
     link.start = start;
     link.length = end - start;
@@ -153,26 +176,14 @@ std::vector<MessageLink> extract_links(const std::string& message, const PublicS
 }
 
 bool holds_email_address(const std::string& message) {
-  size_t pos = 0;
-  while (pos < message.size()) {
-    while (pos < message.size() && is_split_byte(message[pos]))
-      ++pos;
-    size_t start = pos;
-    while (pos < message.size() && !is_split_byte(message[pos]))
-      ++pos;
-    size_t end = pos;
-    while (end > start && is_trailing_punctuation(message[end - 1]))
-      --end;
-    const char* token = message.data() + start;
-    const void* at = std::memchr(token, '@', end - start);
-    if (!at) continue;
-    size_t local = static_cast<size_t>(static_cast<const char*>(at) - token);
-    std::string domain = message.substr(start + local + 1, end - start - local - 1);
-    if (local > 0 && domain.find('.') != std::string::npos && host_bytes_ok(domain) &&
-        domain.back() != '.')
-      return true;
+  bool holds = false;
+  for (size_t pos = 0; pos < message.size() && !holds;) {
+    size_t start = 0;
+    size_t end = 0;
+    pos = next_token(message, pos, &start, &end);
+    holds = end > start && token_is_email(message, start, end);
   }
-  return false;
+  return holds;
 }
 
 bool host_is_ip_literal(const std::string& host) {

@@ -111,7 +111,8 @@ int total_weight(const std::vector<RuleHit>& hits) {
 ScamAssessment assess_message(const std::string& message, const PublicSuffixList& psl,
                               const ThreatLookup* threats) {
   ScamAssessment result;
-  std::vector<MessageLink> links = extract_links(message, psl);
+  bool has_email = false;
+  std::vector<MessageLink> links = extract_links(message, psl, &has_email);
   std::string words = normalise_for_rules(blank_out_links(message, links));
   const RuleBook& book = rule_book();
   MessageScan scan = scan_message(book, words);
@@ -119,7 +120,6 @@ ScamAssessment assess_message(const std::string& message, const PublicSuffixList
   WordingScale scale{message.size(), scam_talk_points(book, scan)};
   std::vector<RuleHit> wording;
   std::vector<RuleHit> unsoftened;
-  const bool has_email = holds_email_address(message);
   const bool has_contact = has_email || scan.unquoted[book.index.phrases.size() + kCuePhone];
   collect_phrase_hits(book, scan, has_unknown_link(links), has_contact, scale, &wording);
   collect_family_hits(book, scan, has_email, scale, &wording, &unsoftened);
