@@ -103,6 +103,14 @@ const char* const kPersonalDetails[] = {"date of birth",
                                         "full password",
                                         nullptr};
 
+// Asking for details, not telling of them: "your card number and expiry date will change"
+// asks for nothing.
+const char* const kDetailAsks[] = {
+    "confirm", "enter",        "provide", "verify",    "update your", "give us",
+    "send",    "share",        "reply",   "type",      "fill in",     "re-enter",
+    "submit",  "tell us your", "input",   "validate",  "required",    "give your",
+    "click",   "tap",          "we need", "need your", "we require",  nullptr};
+
 const char* const kMoneyTransfer[] = {
     "transfer the money", "transfer the funds", "transfer money", "transfer £", "bank transfer",
     "send money", "send the money", "move money", "move the money", "move your money",
@@ -404,7 +412,8 @@ const char* const kTechSupport[] = {"your computer has a virus",
 const char* const kRenewal[] = {
     "norton",       "mcafee",       "geek squad",       "auto-renew",      "auto renew",
     "auto-renewed", "auto renewed", "has been renewed", "will be renewed", nullptr};
-const char* const kRenewalStory[] = {"call", "cancel", "refund", nullptr};
+// Calling or clicking, as the reason says: a council's "to cancel, visit our website" is not.
+const char* const kRenewalStory[] = {"call", "ring", "click", "tap", "<phone number>", nullptr};
 
 const char* const kInvestment[] = {"guaranteed return",
                                    "guaranteed returns",
@@ -478,12 +487,12 @@ const PhraseRule kRules[] = {
      "be traced "
      "or refunded.",
      "No genuine company or official body asks to be paid in gift cards or cryptocurrency."},
-    {"hmrc_story", 35, kHmrc, kHmrcStory, true, false, false,
+    {"hmrc_story", 35, kHmrc, kHmrcStory, true, false, true,
      "It claims to be about an HMRC tax refund or penalty. HMRC does not text or email about "
      "refunds or "
      "penalties with a link.",
      "Check your tax only through GOV.UK or the HMRC app. Forward scam texts to 7726."},
-    {"dvla_story", 35, kDvla, kDvlaStory, true, false, false,
+    {"dvla_story", 35, kDvla, kDvlaStory, true, false, true,
      "It claims to be from the DVLA about a refund, fine or failed vehicle tax payment.",
      "The DVLA does not send texts asking for payment or bank details. Use GOV.UK for vehicle "
      "tax."},
@@ -492,7 +501,7 @@ const PhraseRule kRules[] = {
      "Genuine energy support is paid automatically or through your supplier. Do not give card "
      "details to "
      "claim it."},
-    {"tv_licence", 35, kTvLicence, kTvStory, true, false, false,
+    {"tv_licence", 35, kTvLicence, kTvStory, true, false, true,
      "It claims your TV licence has expired or a payment failed, a common fake.",
      "Check your licence only at tvlicensing.co.uk, typed in yourself."},
     {"new_number_money", 45, kNewNumber, kMoneyWords, true, false, false,
@@ -510,11 +519,11 @@ const PhraseRule kRules[] = {
     {"safe_secrecy", 30, kSecrecy, nullptr, false, false, false,
      "It tells you to keep this secret from your bank or family, which is what criminals say.",
      "Talk to someone you trust before you act. Your bank will never ask you to lie to them."},
-    {"card_details", 30, kCardDetails, nullptr, true, false, false,
+    {"card_details", 30, kCardDetails, kDetailAsks, true, false, false,
      "It asks for your card or bank details.",
      "Never enter card details from a link in a message. Go to the company's website or app "
      "yourself."},
-    {"personal_details", 30, kPersonalDetails, nullptr, true, false, false,
+    {"personal_details", 30, kPersonalDetails, kDetailAsks, true, false, false,
      "It asks for personal or security details such as passwords or your date of birth.",
      "Never give passwords or security answers to a message or caller."},
     {"parcel_fee", 30, kParcelFee, kParcelWords, true, false, false,

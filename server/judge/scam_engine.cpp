@@ -120,8 +120,10 @@ ScamAssessment assess_message(const std::string& message, const PublicSuffixList
   WordingScale scale{message.size(), scam_talk_points(book, scan)};
   std::vector<RuleHit> wording;
   std::vector<RuleHit> unsoftened;
-  const bool has_contact = has_email || scan.unquoted[book.index.phrases.size() + kCuePhone];
-  collect_phrase_hits(book, scan, has_unknown_link(links), has_contact, scale, &wording);
+  const bool unknown_link = has_unknown_link(links);
+  const bool has_contact =
+      has_email || unknown_link || scan.unquoted[book.index.phrases.size() + kCuePhone];
+  collect_phrase_hits(book, scan, unknown_link, has_contact, scale, &wording);
   collect_family_hits(book, scan, has_email, scale, &wording, &unsoftened);
   collect_link_hits(links, brands_claimed(book, scan, words), psl, &unsoftened);
   if (threats) collect_listed_links(message, links, *threats, &unsoftened);
