@@ -13,6 +13,7 @@
 #include "edge/command_line.h"
 #include "edge/https_service.h"
 #include "edge/migrate_command.h"
+#include "edge/threat_import.h"
 
 namespace {
 
@@ -101,5 +102,6 @@ int main(int argc, char** argv) {
   }
   if (command.command == kCommandServe) return serve(command);
   if (command.command == kCommandMigrateTo) return run_migrate_to(command);
+  if (command.command == kCommandImportThreats) return run_import_threats(command);
   return run_admin_command(command);
 }

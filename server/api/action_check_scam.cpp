@@ -110,8 +110,10 @@ ApiAnswer action_check_scam(ServiceContext* context, const ActionInput& input) {
     }
   }
 
-  // Judged with no connection held and no lock taken.
-  ScamAssessment result = assess_message(text, context->suffixes);
+  // Judged with no connection held and no lock taken; the lists of scam websites are those
+  // loaded when the check began.
+  std::shared_ptr<const ThreatSet> threats = threat_lists_now(&context->threats);
+  ScamAssessment result = assess_message(text, context->suffixes, threats.get());
   metrics_note_verdict(&context->metrics, result.verdict);
   if (input.linked) note_verdict(context, input, result.verdict, scam_alerts);
 

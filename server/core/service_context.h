@@ -1,6 +1,6 @@
 #pragma once
-// What every request handler shares: the store, the suffix list, the counts for /metrics,
-// where the data folder is and how to wake the alert sender.
+// What every request handler shares: the store, the suffix list, the lists of scam websites,
+// the counts for /metrics, where the data folder is and how to wake the alert sender.
 #include <atomic>
 #include <string>
 
@@ -10,6 +10,7 @@
 #include "judge/public_suffix.h"
 #include "core/service_metrics.h"
 #include "core/silence_rules.h"
+#include "core/threat_lists.h"
 #include "store/store_pool.h"
 
 struct ContextOptions {
@@ -37,6 +38,7 @@ struct ServiceContext {
   bool texts_on = false; // mobiles get texts through the SMS gateway (serve --sms)
   AlertWake texts;       // woken when a request queues a text
   CheckTally checks;     // verdicts waiting to be written together
+  ThreatLists threats;   // the public lists of scam websites, as loaded from the store
   // When a quiet computer is alerted (serve --silent-after, --silent-after-threat); read by
   // every request and the housekeeping, and changed only by the test control.
   std::atomic<int64_t> silent_after{SilenceLimits().after};

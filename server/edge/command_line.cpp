@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "alerts/sms_gateway.h"
+#include "core/threat_feeds.h"
 #include "judge/public_suffix.h"
 
 namespace {
@@ -42,7 +43,8 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
                        word == "--codes-per-hour" || word == "--free-checks-per-address-per-day" ||
                        word == "--connections-per-network" || word == "--sms" ||
                        word == "--sms-file" || word == "--sms-from" || word == "--sms-reports" ||
-                       word == "--silent-after" || word == "--silent-after-threat";
+                       word == "--silent-after" || word == "--silent-after-threat" ||
+                       word == "--format";
     if (!takes_value) {
       if (word.size() > 1 && word[0] == '-' && word[1] == '-')
         return fail(error, "Unknown option " + word + ".");
@@ -61,6 +63,7 @@ int read_options(const std::vector<std::string>& args, CommandLine* out, std::st
     if (word == "--suffix-list") out->suffix_file = value;
     if (word == "--database") out->database_url = value;
     if (word == "--secret-key-file") out->secret_key_file = value;
+    if (word == "--format") out->threat_format = value;
     std::string ranges_error;
     if (word == "--trust-proxy" &&
         !parse_address_ranges(value, &out->trusted_proxies, &ranges_error))
@@ -133,6 +136,7 @@ int parse_command_line(const std::vector<std::string>& args, CommandLine* out, s
   if (name == "set-plan") out->command = kCommandSetPlan;
   if (name == "set-name") out->command = kCommandSetName;
   if (name == "migrate-to") out->command = kCommandMigrateTo;
+  if (name == "import-threats") out->command = kCommandImportThreats;
   if (out->command == kCommandNone) return fail(error, "Unknown command " + name + ".");
   if (!read_options(args, out, error)) return 0;
   if (out->data_dir.empty()) return fail(error, "--data DIR is required.");
@@ -157,6 +161,14 @@ int parse_command_line(const std::vector<std::string>& args, CommandLine* out, s
       return fail(error, "migrate-to takes no other words: " + out->values[0]);
     return 1;
   }
+  if (out->command == kCommandImportThreats) {
+    if (!threat_feed_by_format(out->threat_format))
+      return fail(error,
+                  std::string("import-threats needs --format ") + threat_feed_formats() + ".");
+    if (out->values.size() != 1) return fail(error, "import-threats needs the list's file.");
+    return 1;
+  }
+  if (!out->threat_format.empty()) return fail(error, "--format is for import-threats.");
   if (out->values.size() != 2) return fail(error, name + " needs an identifier and one value.");
   if (out->command == kCommandSetPlan && out->entitled < 0)
     return fail(error, "set-plan needs --entitled 0 or 1.");
@@ -180,5 +192,6 @@ const char* usage_text() {
          "  olvex-service set-plan --data DIR IDENTIFIER \"Family plan\" --entitled 1\n"
          "  olvex-service set-name --data DIR IDENTIFIER \"Jane Smith\"\n"
          "  olvex-service migrate-to --database postgresql://... --data DIR\n"
+         "  olvex-service import-threats --data DIR --format urlhaus|openphish|phishtank FILE\n"
          "  (the account commands also take --database and --secret-key-file)\n";
 }

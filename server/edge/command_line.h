@@ -6,6 +6,7 @@
 //   set-plan --data DIR IDENTIFIER PLAN --entitled 0|1
 //   set-name --data DIR IDENTIFIER NAME
 //   migrate-to --database URL --data DIR
+//   import-threats --data DIR --format urlhaus|openphish|phishtank FILE
 // Every command also takes --database URL and --secret-key-file FILE.
 #include <string>
 #include <vector>
@@ -25,7 +26,8 @@ enum ServiceCommand {
   kCommandSetGuardianPin,
   kCommandSetPlan,
   kCommandSetName,
-  kCommandMigrateTo
+  kCommandMigrateTo,
+  kCommandImportThreats
 };
 
 struct CommandLine {
@@ -56,6 +58,7 @@ struct CommandLine {
   int db_connections = kDefaultDbConnections;
   SilenceLimits silence; // --silent-after, --silent-after-threat
   int entitled = -1;
+  std::string threat_format;       // import-threats --format
   std::vector<std::string> values; // the words that are not options
 };
 

@@ -56,6 +56,7 @@ const int kKeepAliveRequests = 10000;
 const int kListenQueue = 1024;
 const int kHousekeepingSeconds = 10 * 60;
 const int kCheckWriteSeconds = 1;
+const int kThreatListSeconds = 2;
 
 const char* const kJsonType = "application/json";
 
@@ -367,11 +368,13 @@ void tune_server(HttpsService* service) {
   };
 }
 
-// Writes the checks' waiting verdicts and looks for computers gone quiet every second, and
-// sweeps out old limit events and challenges every ten minutes.
+// Writes the checks' waiting verdicts and looks for computers gone quiet every second, looks
+// every two seconds whether an import changed the lists of scam websites (and loads them again
+// if so), and sweeps out old limit events and challenges every ten minutes.
 void housekeeping(HttpsService* service) {
   std::unique_lock<std::mutex> hold(service->housekeeping_lock);
   int seconds_to_sweep = 0;
+  int seconds_to_threats = 0;
   while (!service->stopping) {
     hold.unlock();
     {
@@ -387,8 +390,14 @@ void housekeeping(HttpsService* service) {
         store_forget_old(lease.get(), static_cast<int64_t>(std::time(nullptr)));
         seconds_to_sweep = kHousekeepingSeconds;
       }
+      if (seconds_to_threats <= 0 && lease.get()) {
+        if (!threat_lists_refresh(&service->context.threats, lease.get()))
+          std::fprintf(stderr, "{\"event\":\"threat_lists_not_loaded\"}\n");
+        seconds_to_threats = kThreatListSeconds;
+      }
     }
     seconds_to_sweep -= kCheckWriteSeconds;
+    seconds_to_threats -= kCheckWriteSeconds;
     hold.lock();
     service->housekeeping_wake.wait_for(hold, std::chrono::seconds(kCheckWriteSeconds),
                                         [service] { return service->stopping; });

@@ -5,11 +5,51 @@
 
 namespace {
 
-bool host_ends_with_domain(const std::string& host, const char* domain) {
-  size_t len = std::strlen(domain);
+// The brand table's names as strings, made once: a message may hold thousands of links,
+// and each is compared with every brand.
+struct BrandText {
+  std::vector<std::string> official;
+  std::vector<std::string> name_parts;
+  std::vector<std::string> short_names;
+};
+
+std::vector<std::string> texts_of(const char* const* list) {
+  std::vector<std::string> texts;
+  for (const char* const* p = list; p && *p; ++p)
+    texts.push_back(*p);
+  return texts;
+}
+
+const std::vector<BrandText>& brand_texts() {
+  static const std::vector<BrandText> texts = [] {
+    size_t count = 0;
+    const Brand* brands = brand_table(&count);
+    std::vector<BrandText> made;
+    for (size_t i = 0; i < count; ++i)
+      made.push_back(BrandText{texts_of(brands[i].official), texts_of(brands[i].name_parts),
+                               texts_of(brands[i].short_names)});
+    return made;
+  }();
+  return texts;
+}
+
+bool host_ends_with_domain(const std::string& host, const std::string& domain) {
+  size_t len = domain.size();
   if (host.size() == len) return host == domain;
   return host.size() > len && host[host.size() - len - 1] == '.' &&
          host.compare(host.size() - len, len, domain) == 0;
+}
+
+bool official_for(const BrandText& brand, const std::string& host) {
+  for (const std::string& domain : brand.official) {
+    if (host_ends_with_domain(host, domain)) return true;
+  }
+  return false;
+}
+
+size_t brand_number(const Brand& brand) {
+  size_t count = 0;
+  return static_cast<size_t>(&brand - brand_table(&count));
 }
 
 // The hyphen- and dot-separated parts of the labels, and the runs of
@@ -51,17 +91,12 @@ std::string without_separators(const std::string& text) {
 } // namespace
 
 bool host_is_official_for(const Brand& brand, const std::string& host) {
-  for (const char* const* d = brand.official; *d; ++d) {
-    if (host_ends_with_domain(host, *d)) return true;
-  }
-  return false;
+  return official_for(brand_texts()[brand_number(brand)], host);
 }
 
 bool host_is_official_for_any_brand(const std::string& host) {
-  size_t count = 0;
-  const Brand* brands = brand_table(&count);
-  for (size_t i = 0; i < count; ++i) {
-    if (host_is_official_for(brands[i], host)) return true;
+  for (const BrandText& brand : brand_texts()) {
+    if (official_for(brand, host)) return true;
   }
   return false;
 }
@@ -128,32 +163,33 @@ BrandImitation host_imitates_brand(const std::string& host, const std::string& o
   }
   size_t count = 0;
   const Brand* brands = brand_table(&count);
+  const std::vector<BrandText>& texts = brand_texts();
+  std::vector<bool> official(count, false);
   for (size_t i = 0; i < count; ++i) {
-    const Brand& candidate = brands[i];
-    if (host_is_official_for(candidate, host)) continue;
-    for (const char* const* name = candidate.name_parts; *name; ++name) {
-      if (joined.find(*name) != std::string::npos) {
-        *brand = &candidate;
+    official[i] = official_for(texts[i], host);
+    if (official[i]) continue;
+    for (const std::string& name : texts[i].name_parts) {
+      if (joined.find(name) != std::string::npos) {
+        *brand = &brands[i];
         return kUsesBrandName;
       }
     }
-    for (const char* const* name = candidate.short_names; *name; ++name) {
+    for (const std::string& name : texts[i].short_names) {
       for (const std::string& part : parts) {
-        if (part == *name) {
-          *brand = &candidate;
+        if (part == name) {
+          *brand = &brands[i];
           return kUsesBrandName;
         }
       }
     }
   }
   for (size_t i = 0; i < count; ++i) {
-    const Brand& candidate = brands[i];
-    if (host_is_official_for(candidate, host)) continue;
-    for (const char* const* name = candidate.name_parts; *name; ++name) {
-      if (std::strlen(*name) < kMisspellingMinLength) continue;
+    if (official[i]) continue;
+    for (const std::string& name : texts[i].name_parts) {
+      if (name.size() < kMisspellingMinLength) continue;
       for (const std::string& part : parts) {
-        if (part.size() >= kMisspellingMinLength && one_edit_apart(part, *name)) {
-          *brand = &candidate;
+        if (part.size() >= kMisspellingMinLength && one_edit_apart(part, name)) {
+          *brand = &brands[i];
           return kMisspellsBrandName;
         }
       }

@@ -15,9 +15,10 @@ struct ReasonVariant {
 const uint32_t kJobMuleJobGroup = 1u << 0;
 
 const ReasonVariant kVariants[] = {
+    // It fires only with a way to reach the sender: without a number, an email address.
     {"invoice_callback", 0, true,
      "It claims you have been charged, or that your computer has a problem, and wants you to "
-     "call them back: a fake invoice or tech-support scam."},
+     "write to the email address in the message: a fake invoice or tech-support scam."},
     {"job_mule", kJobMuleJobGroup, false,
      "It asks you to let money pass through your account, pay a fee first or carry on in a chat "
      "app: the marks of a money-mule or advance-fee scam."},

@@ -45,6 +45,7 @@ int family_weight_in_voice(const FamilyRule& rule, uint32_t groups_found, uint32
                            uint32_t first_person) {
   if ((groups_found & rule.required_all) != rule.required_all) return 0;
   if (rule.required_any && !(groups_found & rule.required_any)) return 0;
+  if (rule.also_any && !(groups_found & rule.also_any)) return 0;
   if (bits_set(groups_found) < rule.min_groups) return 0;
   if (!(groups_found & addressed)) return 0;
   int quarters = 0;

@@ -30,6 +30,12 @@ struct FamilyRule {
   bool speaks_of_scams;
   const char* reason;
   const char* advice;
+  // And, when not 0, at least one of these groups as well.
+  uint32_t also_any;
+  // The family wants you to reach the sender, so it fires only when the message gives a way
+  // to: a telephone number or an email address. "Call the number on the back of your card"
+  // sends you to your bank, not to whoever wrote.
+  bool needs_contact;
 };
 
 // Cues of one family count together only within this many bytes, so that a
@@ -39,7 +45,7 @@ const uint32_t kFamilyWindow = 2000;
 const FamilyRule* const* family_rule_table(size_t* count);
 
 // The weight a family earns from the groups found together (bit i is group
-// i); 0 when the family's conditions are not met.
+// i); 0 when the family's conditions are not met (needs_contact is the caller's).
 int family_weight(const FamilyRule& rule, uint32_t groups_found);
 
 // The same, where it matters who the cues speak to: a family fires only when

@@ -41,13 +41,18 @@ bool starts_with_nocase(const std::string& text, const char* prefix) {
   return text.size() >= len && lower_ascii(text.substr(0, len)) == prefix;
 }
 
+// A name longer than DNS allows is not a host (public_suffix.h), however it is dotted.
 bool host_bytes_ok(const std::string& host) {
-  if (host.empty() || host.front() == '.' || host.find("..") != std::string::npos) return false;
+  if (host.empty() || host.size() > kMaxHostBytes || host.front() == '.' ||
+      host.find("..") != std::string::npos)
+    return false;
+  size_t labels = 1;
   for (char c : host) {
     unsigned char u = static_cast<unsigned char>(c);
     if (!(is_alpha(c) || is_digit(c) || c == '-' || c == '.' || u >= 0x80)) return false;
+    labels += c == '.' ? 1 : 0;
   }
-  return true;
+  return labels <= kMaxHostLabels;
 }
 
 // Splits "user@host:port/path" and fills the link; false when no host.
@@ -119,32 +124,66 @@ bool link_from_token(const std::string& token, const PublicSuffixList& psl, Mess
   return bare_domain_plausible(*link, token, psl);
 }
 
+// The next word of a message from `pos`, without the punctuation around it: [*start, *end).
+// Returns where the next one starts.
+size_t next_token(const std::string& message, size_t pos, size_t* start, size_t* end) {
+  while (pos < message.size() && is_split_byte(message[pos]))
+    ++pos;
+  *start = pos;
+  while (pos < message.size() && !is_split_byte(message[pos]))
+    ++pos;
+  *end = pos;
+  while (*start < *end && (is_trailing_punctuation(message[*start]) || message[*start] == '\''))
+    ++*start;
+  while (*end > *start && is_trailing_punctuation(message[*end - 1]))
+    --*end;
+  return pos;
+}
+
+// "someone@domain.tld": a name before the @ and a dotted host after it.
+bool token_is_email(const std::string& message, size_t start, size_t end) {
+  const char* token = message.data() + start;
+  const void* at = std::memchr(token, '@', end - start);
+  if (!at) return false;
+  size_t local = static_cast<size_t>(static_cast<const char*>(at) - token);
+  std::string domain = message.substr(start + local + 1, end - start - local - 1);
+  return local > 0 && domain.find('.') != std::string::npos && host_bytes_ok(domain);
+}
+
 } // namespace
 
-std::vector<MessageLink> extract_links(const std::string& message, const PublicSuffixList& psl) {
+std::vector<MessageLink> extract_links(const std::string& message, const PublicSuffixList& psl,
+                                       bool* holds_email) {
   std::vector<MessageLink> links;
+  if (holds_email) *holds_email = false;
   size_t pos = 0;
   while (pos < message.size()) {
-    while (pos < message.size() && is_split_byte(message[pos]))
-      ++pos;
-    size_t start = pos;
-    while (pos < message.size() && !is_split_byte(message[pos]))
-      ++pos;
-    size_t end = pos;
-    while (start < end && (is_trailing_punctuation(message[start]) || message[start] == '\''))
-      ++start;
-    while (end > start && is_trailing_punctuation(message[end - 1]))
-      --end;
+    size_t start = 0;
+    size_t end = 0;
+    pos = next_token(message, pos, &start, &end);
     if (end == start) continue;
     // Every link has a dot or a scheme's colon; most words have neither.
     const char* span = message.data() + start;
-    if (!std::memchr(span, '.', end - start) && !std::memchr(span, ':', end - start)) continue;
+    const bool dotted = std::memchr(span, '.', end - start) != nullptr;
+    if (!dotted && !std::memchr(span, ':', end - start)) continue;
+    if (holds_email && dotted && !*holds_email) *holds_email = token_is_email(message, start, end);
     MessageLink link;
     link.start = start;
     link.length = end - start;
     if (link_from_token(message.substr(start, end - start), psl, &link)) links.push_back(link);
   }
   return links;
+}
+
+bool holds_email_address(const std::string& message) {
+  bool holds = false;
+  for (size_t pos = 0; pos < message.size() && !holds;) {
+    size_t start = 0;
+    size_t end = 0;
+    pos = next_token(message, pos, &start, &end);
+    holds = end > start && token_is_email(message, start, end);
+  }
+  return holds;
 }
 
 bool host_is_ip_literal(const std::string& host) {

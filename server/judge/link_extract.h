@@ -16,7 +16,14 @@ struct MessageLink {
 
 // Bare domains count only when their last label is a top label of the
 // suffix list, so "e.g." and "10.30am" are not mistaken for links.
-std::vector<MessageLink> extract_links(const std::string& message, const PublicSuffixList& psl);
+// `holds_email`, when given, says whether the message holds an email address too (found in the
+// same pass; holds_email_address below says the same on its own).
+std::vector<MessageLink> extract_links(const std::string& message, const PublicSuffixList& psl,
+                                       bool* holds_email = nullptr);
+
+// True when the message holds an email address ("help@billing-desk.example"): a way to
+// write to whoever sent it.
+bool holds_email_address(const std::string& message);
 
 // Dotted IPv4, a plain number ("3232235777"), hexadecimal or bracketed IPv6.
 bool host_is_ip_literal(const std::string& host);

@@ -1,6 +1,7 @@
 #include "judge/link_rules.h"
 
 #include <cstring>
+#include <unordered_set>
 
 #include "judge/brand_domains.h"
 
@@ -142,9 +143,32 @@ void judge_claimed_brand(const std::vector<MessageLink>& links, const std::vecto
 void collect_link_hits(const std::vector<MessageLink>& links,
                        const std::vector<bool>& brands_claimed, const PublicSuffixList& psl,
                        std::vector<RuleHit>* hits) {
-  for (const MessageLink& link : links)
-    judge_link_itself(link, psl, hits);
+  // Each host is judged once, however often a message repeats it.
+  std::unordered_set<std::string> judged;
+  for (const MessageLink& link : links) {
+    if (judged.insert(link.host).second) judge_link_itself(link, psl, hits);
+  }
   judge_claimed_brand(links, brands_claimed, psl, hits);
+}
+
+void collect_listed_links(const std::string& message, const std::vector<MessageLink>& links,
+                          const ThreatLookup& threats, std::vector<RuleHit>* hits) {
+  for (const MessageLink& link : links) {
+    std::string url = message.substr(link.start, link.length);
+    if (!link.has_scheme) url.insert(0, "http://");
+    std::string address;
+    std::string host;
+    ThreatListing listing;
+    if (!threat_address(url, &address, &host) || !threats.find(address, host, &listing)) continue;
+    hits->push_back(RuleHit{"listed_link", kListedLinkWeight,
+                            "This link is on " + listing.list_name +
+                                "'s public list of scam websites (updated " + listing.updated +
+                                ").",
+                            "Do not open the link or type anything into the page it opens: it "
+                            "is known to steal details or money, or to install harmful "
+                            "software."});
+    return;
+  }
 }
 
 bool has_unknown_link(const std::vector<MessageLink>& links) {

@@ -103,25 +103,21 @@ const char* const kPersonalDetails[] = {"date of birth",
                                         "full password",
                                         nullptr};
 
-const char* const kMoneyTransfer[] = {"transfer the money",
-                                      "transfer the funds",
-                                      "transfer money",
-                                      "transfer £",
-                                      "bank transfer",
-                                      "send money",
-                                      "send the money",
-                                      "move money",
-                                      "move the money",
-                                      "move your money",
-                                      "move your funds",
-                                      "sort code",
-                                      "new payee",
-                                      "add a payee",
-                                      "withdraw cash",
-                                      "withdraw the cash",
-                                      "courier will collect",
-                                      "courier to collect",
-                                      nullptr};
+// Asking for details, not telling of them: "your card number and expiry date will change"
+// asks for nothing.
+const char* const kDetailAsks[] = {
+    "confirm", "enter",        "provide", "verify",    "update your", "give us",
+    "send",    "share",        "reply",   "type",      "fill in",     "re-enter",
+    "submit",  "tell us your", "input",   "validate",  "required",    "give your",
+    "click",   "tap",          "we need", "need your", "we require",  nullptr};
+
+const char* const kMoneyTransfer[] = {
+    "transfer the money", "transfer the funds", "transfer money", "transfer £", "bank transfer",
+    "send money", "send the money", "move money", "move the money", "move your money",
+    "move your funds", "sort code",
+    // Asking to add one: "you've added a new payee" tells.
+    "add a new payee", "as a new payee", "add a payee", "withdraw cash", "withdraw the cash",
+    "courier will collect", "courier to collect", nullptr};
 
 const char* const kGiftCardsCrypto[] = {"gift card",      "gift cards",       "itunes card",
                                         "itunes voucher", "google play card", "google play cards",
@@ -182,6 +178,11 @@ const char* const kParcelFee[] = {"redelivery fee",
 const char* const kParcelWords[] = {"parcel",    "package",    "delivery", "deliver",
                                     "redeliver", "redelivery", "courier",  "shipment",
                                     "postage",   "customs",    "item",     nullptr};
+
+// What the story is about: "confirm your address" alone may be for a prize.
+const char* const kParcelsThemselves[] = {"parcel",  "package",   "delivery",
+                                          "deliver", "redeliver", "redelivery",
+                                          "courier", "shipment",  nullptr};
 
 const char* const kParcelStory[] = {
     "missed delivery",          "we missed you",       "could not be delivered",
@@ -408,9 +409,11 @@ const char* const kTechSupport[] = {"your computer has a virus",
                                     "technical support team",
                                     nullptr};
 
-const char* const kRenewal[] = {"norton",     "mcafee",           "geek squad",      "auto-renew",
-                                "auto renew", "has been renewed", "will be renewed", nullptr};
-const char* const kRenewalStory[] = {"call", "cancel", "refund", nullptr};
+const char* const kRenewal[] = {
+    "norton",       "mcafee",       "geek squad",       "auto-renew",      "auto renew",
+    "auto-renewed", "auto renewed", "has been renewed", "will be renewed", nullptr};
+// Calling or clicking, as the reason says: a council's "to cancel, visit our website" is not.
+const char* const kRenewalStory[] = {"call", "ring", "click", "tap", "<phone number>", nullptr};
 
 const char* const kInvestment[] = {"guaranteed return",
                                    "guaranteed returns",
@@ -462,121 +465,122 @@ const char* const kRefundClaim[] = {"you are owed a refund",
                                     nullptr};
 
 const PhraseRule kRules[] = {
-    {"safe_account", 45, kSafeAccount, nullptr, true, false,
+    {"safe_account", 45, kSafeAccount, nullptr, true, false, false,
      "It asks you to move money to a \"safe account\". Banks never ask you to do that.",
      "Do not move any money. Hang up, then call your bank on 159 or the number on the back of your "
      "card."},
-    {"remote_access", 40, kRemoteAccess, nullptr, true, false,
+    {"remote_access", 40, kRemoteAccess, nullptr, true, false, false,
      "It asks you to install a remote-access app or let someone onto your computer.",
      "Never let a caller or a message talk you into giving them control of your computer. If you "
      "already "
      "did, switch it off and call your bank on 159."},
-    {"one_time_code", 40, kOneTimeCode, nullptr, true, false,
+    {"one_time_code", 40, kOneTimeCode, nullptr, true, false, false,
      "It asks you to pass on a one-time code. Those codes unlock your accounts and are only for "
      "you.",
      "Never share a code that was sent to your phone, whoever asks. If you already did, call your "
      "bank on 159."},
-    {"pin_request", 35, kPin, nullptr, true, false,
+    {"pin_request", 35, kPin, nullptr, true, false, false,
      "It asks for your PIN. No bank or company will ever ask you for it.",
      "Never give your PIN to anyone. If you already did, call your bank on 159 straight away."},
-    {"gift_cards_crypto", 35, kGiftCardsCrypto, kPaymentAsk, true, false,
+    {"gift_cards_crypto", 35, kGiftCardsCrypto, kPaymentAsk, true, false, false,
      "It asks for payment in gift cards, cryptocurrency or a money-transfer service, which cannot "
      "be traced "
      "or refunded.",
      "No genuine company or official body asks to be paid in gift cards or cryptocurrency."},
-    {"hmrc_story", 35, kHmrc, kHmrcStory, true, false,
+    {"hmrc_story", 35, kHmrc, kHmrcStory, true, false, true,
      "It claims to be about an HMRC tax refund or penalty. HMRC does not text or email about "
      "refunds or "
      "penalties with a link.",
      "Check your tax only through GOV.UK or the HMRC app. Forward scam texts to 7726."},
-    {"dvla_story", 35, kDvla, kDvlaStory, true, false,
+    {"dvla_story", 35, kDvla, kDvlaStory, true, false, true,
      "It claims to be from the DVLA about a refund, fine or failed vehicle tax payment.",
      "The DVLA does not send texts asking for payment or bank details. Use GOV.UK for vehicle "
      "tax."},
-    {"energy_rebate", 35, kEnergy, kEnergyStory, true, false,
+    {"energy_rebate", 35, kEnergy, kEnergyStory, true, false, false,
      "It offers an energy or council tax rebate that you must claim through a link.",
      "Genuine energy support is paid automatically or through your supplier. Do not give card "
      "details to "
      "claim it."},
-    {"tv_licence", 35, kTvLicence, kTvStory, true, false,
+    {"tv_licence", 35, kTvLicence, kTvStory, true, false, true,
      "It claims your TV licence has expired or a payment failed, a common fake.",
      "Check your licence only at tvlicensing.co.uk, typed in yourself."},
-    {"new_number_money", 45, kNewNumber, kMoneyWords, true, false,
+    {"new_number_money", 45, kNewNumber, kMoneyWords, true, false, false,
      "It is the \"new number\" story: someone on an unknown number says they are family and asks "
      "for money.",
      "Call your relative on the number you already have for them before you pay anything."},
-    {"tech_support", 35, kTechSupport, nullptr, true, false,
+    {"tech_support", 35, kTechSupport, nullptr, true, false, false,
      "It claims your computer, router or internet has a problem that someone needs to fix for you.",
      "Genuine companies do not contact you out of the blue about viruses. Do not call back or "
      "install "
      "anything."},
-    {"subscription_renewal", 35, kRenewal, kRenewalStory, true, false,
+    {"subscription_renewal", 35, kRenewal, kRenewalStory, true, false, false,
      "It says a subscription has renewed and you must call or click to cancel or get a refund.",
      "Check your bank statement and contact the company through its own website, not the message."},
-    {"safe_secrecy", 30, kSecrecy, nullptr, false, false,
+    {"safe_secrecy", 30, kSecrecy, nullptr, false, false, false,
      "It tells you to keep this secret from your bank or family, which is what criminals say.",
      "Talk to someone you trust before you act. Your bank will never ask you to lie to them."},
-    {"card_details", 30, kCardDetails, nullptr, true, false,
+    {"card_details", 30, kCardDetails, kDetailAsks, true, false, false,
      "It asks for your card or bank details.",
      "Never enter card details from a link in a message. Go to the company's website or app "
      "yourself."},
-    {"personal_details", 30, kPersonalDetails, nullptr, true, false,
+    {"personal_details", 30, kPersonalDetails, kDetailAsks, true, false, false,
      "It asks for personal or security details such as passwords or your date of birth.",
      "Never give passwords or security answers to a message or caller."},
-    {"parcel_fee", 30, kParcelFee, kParcelWords, true, false,
+    {"parcel_fee", 30, kParcelFee, kParcelWords, true, false, false,
      "It asks for a small fee to deliver a parcel, the most common scam text in the UK.",
      "Couriers do not text you to pay a redelivery or customs fee through a link. Check with the "
      "courier "
      "on its own website."},
-    {"parcel_story", 30, kParcelStory, nullptr, true, true,
+    {"parcel_story", 30, kParcelStory, kParcelsThemselves, true, true, false,
      "It says a parcel could not be delivered and sends you to a website no courier owns.",
      "Track parcels only on the courier's own website or app."},
-    {"prize", 15, kPrize, nullptr, true, false,
+    {"prize", 15, kPrize, nullptr, true, false, false,
      "It says you have won a prize or been selected for a reward.",
      "You cannot win a prize you never entered. Do not pay a fee or give details to claim it."},
-    {"investment", 30, kInvestment, nullptr, true, false,
+    {"investment", 30, kInvestment, nullptr, true, false, false,
      "It promises guaranteed or easy returns on an investment.",
      "Check any investment firm on the FCA register before you pay, and be wary of guaranteed "
      "returns."},
-    {"job_offer", 30, kJob, kJobStory, true, false,
+    {"job_offer", 30, kJob, kJobStory, true, false, false,
      "It offers easy pay for online work through a chat app.",
      "Genuine employers do not recruit by unsolicited message and never ask you to pay to start."},
-    {"purchase_callback", 30, kPurchaseCallback, kCallWords, false, false,
-     "It describes an expensive order you did not make and asks you to call a number to cancel it.",
+    {"purchase_callback", 30, kPurchaseCallback, kCallWords, false, false, true,
+     "It describes an expensive order you did not make and asks you to get in touch on a number "
+     "or address in the message to cancel it.",
      "Do not call the number in the message. Check your orders in the shop's own app or website."},
-    {"unpaid_charge_link", 25, kUnpaidCharge, kPayWords, true, true,
+    {"unpaid_charge_link", 25, kUnpaidCharge, kPayWords, true, true, false,
      "It asks you to pay an unpaid charge, fine or bill through a link to a site that the "
      "organisation does "
      "not own.",
      "Pay bills and charges only through the organisation's own website or app, typed in "
      "yourself."},
-    {"keypad_call", 20, kKeypad, nullptr, true, false,
+    {"keypad_call", 20, kKeypad, nullptr, true, false, false,
      "It asks you to press a key to speak to someone, the way automated scam calls work.",
      "Hang up. Call the company back on a number you already trust, ideally from another phone."},
-    {"family_money", 25, kFamily, kFamilyMoney, true, false,
+    {"family_money", 25, kFamily, kFamilyMoney, true, false, false,
      "It is written as a family member who urgently needs money or bank details.",
      "Call your relative on the number you already have for them before you pay anything."},
-    {"account_alert_link", 25, kAccountAlert, nullptr, true, true,
+    {"account_alert_link", 25, kAccountAlert, nullptr, true, true, false,
      "It warns of a problem with your account and sends you to a link to fix it.",
      "Log in only through the company's own app or a website address you type yourself."},
-    {"payment_alert_link", 25, kPaymentAlert, nullptr, true, true,
+    {"payment_alert_link", 25, kPaymentAlert, nullptr, true, true, false,
      "It asks about a payment you did not make and sends you to a link to stop it.",
      "Check payments in your banking app, or call your bank on 159."},
-    {"refund_claim", 25, kRefundClaim, nullptr, true, false,
+    {"refund_claim", 25, kRefundClaim, nullptr, true, false, false,
      "It says you are owed a refund that you must claim.",
      "Genuine refunds are paid back the way you paid; you never have to claim them through a "
      "link."},
-    {"money_transfer", 20, kMoneyTransfer, nullptr, true, false,
+    {"money_transfer", 20, kMoneyTransfer, nullptr, true, false, false,
      "It asks you to transfer money or give bank account details.",
      "Never move money because a message or caller tells you to. Check with your bank on 159 "
      "first."},
-    {"threats", 20, kThreats, nullptr, true, false,
+    {"threats", 20, kThreats, nullptr, true, false, false,
      "It threatens arrest, fines or a closed account to frighten you into acting.",
      "Real organisations do not threaten you by text. Take your time and check."},
-    {"whatsapp_move", 15, kWhatsApp, nullptr, true, false,
+    {"whatsapp_move", 15, kWhatsApp, nullptr, true, false, false,
      "It asks you to carry on the conversation on WhatsApp or Telegram.",
      "Stay in touch on numbers you already know."},
-    {"urgency", 10, kUrgency, nullptr, false, false,
+    {"urgency", 10, kUrgency, nullptr, false, false, false,
      "It pushes you to act fast, so that you do not stop to check.",
      "Slow down: a genuine request can wait while you check it."},
 };

@@ -10,6 +10,10 @@ struct PhraseRule {
   const char* const* with_any_of; // and, when not null, one of these too
   bool honour_negation;           // "we will never ask for ..." does not count
   bool needs_unknown_link;        // counts only beside a link to a site no brand owns
+  // Only where the message gives a way to reach its writer: a number, an email address or a
+  // link to a site no brand owns. A genuine notice of a tax penalty or a card's new expiry
+  // date sends you to the official site or app, or nowhere.
+  bool needs_contact;
   const char* reason;
   const char* advice;
 };

@@ -59,12 +59,13 @@ int scam_talk_points(const RuleBook& book, const MessageScan& scan) {
 }
 
 void collect_phrase_hits(const RuleBook& book, const MessageScan& scan, bool unknown_link,
-                         const WordingScale& scale, std::vector<RuleHit>* hits) {
+                         bool has_contact, const WordingScale& scale, std::vector<RuleHit>* hits) {
   size_t count = 0;
   const PhraseRule* rules = phrase_rule_table(&count);
   for (size_t i = 0; i < count; ++i) {
     const PhraseRule& rule = rules[i];
     if (rule.needs_unknown_link && !unknown_link) continue;
+    if (rule.needs_contact && !has_contact) continue;
     if (!list_seen(scan, book.phrase_any_of[i], rule.honour_negation)) continue;
     if (rule.with_any_of && !list_seen(scan, book.phrase_with_of[i], rule.honour_negation))
       continue;
@@ -77,8 +78,9 @@ void collect_phrase_hits(const RuleBook& book, const MessageScan& scan, bool unk
 
 // Families that speak of scams themselves go to `unsoftened`, unless the
 // message is mostly about scams.
-void collect_family_hits(const RuleBook& book, const MessageScan& scan, const WordingScale& scale,
-                         std::vector<RuleHit>* hits, std::vector<RuleHit>* unsoftened) {
+void collect_family_hits(const RuleBook& book, const MessageScan& scan, bool has_email,
+                         const WordingScale& scale, std::vector<RuleHit>* hits,
+                         std::vector<RuleHit>* unsoftened) {
   size_t count = 0;
   const FamilyRule* const* families = family_rule_table(&count);
   std::vector<FamilyMatch> matches = family_matches(book, scan);
@@ -86,6 +88,7 @@ void collect_family_hits(const RuleBook& book, const MessageScan& scan, const Wo
   for (size_t f = 0; f < count; ++f) {
     const FamilyRule& family = *families[f];
     if (matches[f].weight == 0) continue;
+    if (family.needs_contact && !has_phone && !has_email) continue;
     const char* reason = family_reason(family, matches[f].groups, has_phone);
     if (family.speaks_of_scams && scale.scam_talk < kScamTalkMostly) {
       unsoftened->push_back(RuleHit{family.id, matches[f].weight, reason, family.advice});
@@ -105,9 +108,11 @@ int total_weight(const std::vector<RuleHit>& hits) {
 
 } // namespace
 
-ScamAssessment assess_message(const std::string& message, const PublicSuffixList& psl) {
+ScamAssessment assess_message(const std::string& message, const PublicSuffixList& psl,
+                              const ThreatLookup* threats) {
   ScamAssessment result;
-  std::vector<MessageLink> links = extract_links(message, psl);
+  bool has_email = false;
+  std::vector<MessageLink> links = extract_links(message, psl, &has_email);
   std::string words = normalise_for_rules(blank_out_links(message, links));
   const RuleBook& book = rule_book();
   MessageScan scan = scan_message(book, words);
@@ -115,9 +120,13 @@ ScamAssessment assess_message(const std::string& message, const PublicSuffixList
   WordingScale scale{message.size(), scam_talk_points(book, scan)};
   std::vector<RuleHit> wording;
   std::vector<RuleHit> unsoftened;
-  collect_phrase_hits(book, scan, has_unknown_link(links), scale, &wording);
-  collect_family_hits(book, scan, scale, &wording, &unsoftened);
+  const bool unknown_link = has_unknown_link(links);
+  const bool has_contact =
+      has_email || unknown_link || scan.unquoted[book.index.phrases.size() + kCuePhone];
+  collect_phrase_hits(book, scan, unknown_link, has_contact, scale, &wording);
+  collect_family_hits(book, scan, has_email, scale, &wording, &unsoftened);
   collect_link_hits(links, brands_claimed(book, scan, words), psl, &unsoftened);
+  if (threats) collect_listed_links(message, links, *threats, &unsoftened);
   int total =
       std::min(total_weight(wording), wording_ceiling(scale.scam_talk)) + total_weight(unsoftened);
   result.score = std::min(total, 100);

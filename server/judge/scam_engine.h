@@ -7,6 +7,7 @@
 
 #include "judge/public_suffix.h"
 #include "judge/rule_hit.h"
+#include "judge/threat_lookup.h"
 
 #define SCAM_VERDICT "SCAM"
 #define CAUTION_VERDICT "CAUTION"
@@ -25,6 +26,8 @@ struct ScamAssessment {
   std::vector<RuleHit> hits; // every rule that matched, strongest first
 };
 
-ScamAssessment assess_message(const std::string& message, const PublicSuffixList& psl);
+// `threats`, when given, is asked about every link (threat_lookup.h).
+ScamAssessment assess_message(const std::string& message, const PublicSuffixList& psl,
+                              const ThreatLookup* threats = nullptr);
 
 bool assessment_has_rule(const ScamAssessment& assessment, const char* id);

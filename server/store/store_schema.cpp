@@ -150,10 +150,26 @@ const char* const kVersion5 =
     "ALTER TABLE device_tokens ADD COLUMN guardian_lock INTEGER NOT NULL DEFAULT 0;"
     "ALTER TABLE web_sessions ADD COLUMN lock_challenge_id TEXT NOT NULL DEFAULT '';";
 
+// The public lists of scam websites (URLhaus, OpenPhish, PhishTank), each source's list
+// replaced whole by import-threats; the instances load them from here.
+const char* const kVersion6 = "CREATE TABLE threat_lists ("
+                              " source TEXT PRIMARY KEY,"
+                              " updated_at BIGINT NOT NULL,"
+                              " imported_at BIGINT NOT NULL,"
+                              " entries BIGINT NOT NULL,"
+                              " generation BIGINT NOT NULL);"
+                              "CREATE TABLE threat_entries ("
+                              " id {id},"
+                              " source TEXT NOT NULL,"
+                              " address TEXT NOT NULL,"
+                              " host TEXT NOT NULL,"
+                              " whole_host INTEGER NOT NULL);"
+                              "CREATE INDEX threat_entries_by_source ON threat_entries(source);";
+
 // Silence: when each computer last reported a blocked tool, the moment it counts as silent
 // (0 while it is not watched: not on, or already alerted) and when its silence was alerted;
 // and the code a family page session asked for to unlink a locked computer, with that computer.
-const char* const kVersion6 =
+const char* const kVersion7 =
     "ALTER TABLE device_tokens ADD COLUMN threat_at BIGINT NOT NULL DEFAULT 0;"
     "ALTER TABLE device_tokens ADD COLUMN silent_at BIGINT NOT NULL DEFAULT 0;"
     "ALTER TABLE device_tokens ADD COLUMN silence_alerted_at BIGINT NOT NULL DEFAULT 0;"
@@ -161,7 +177,7 @@ const char* const kVersion6 =
     "ALTER TABLE web_sessions ADD COLUMN unlink_challenge_id TEXT NOT NULL DEFAULT '';"
     "ALTER TABLE web_sessions ADD COLUMN unlink_link_id TEXT NOT NULL DEFAULT '';";
 
-const int kLatestVersion = 6;
+const int kLatestVersion = 7;
 
 std::string dialect_text(const ServiceStore* store, const char* text) {
   std::string out = text;
@@ -271,7 +287,8 @@ int migrate_to(ServiceStore* store, int version) {
   if (version == 1) return store->sql->run_script(dialect_text(store, kVersion1));
   if (version == 4) return store->sql->run_script(dialect_text(store, kVersion4));
   if (version == 5) return store->sql->run_script(kVersion5);
-  if (version == 6) return store->sql->run_script(kVersion6);
+  if (version == 6) return store->sql->run_script(dialect_text(store, kVersion6));
+  if (version == 7) return store->sql->run_script(kVersion7);
   if (version == 3)
     return store->sql->run_script(dialect_text(store, kVersion3)) && give_links_ids(store) &&
            store->sql->run_script(kVersion3After);

@@ -445,3 +445,55 @@ TEST_F(CheckerFlow, a_clipboard_without_text_is_reported_from_the_tray_too) {
 }
 
 } // namespace
+
+namespace {
+
+// A list in URLhaus's layout, written for this test: one made-up address, and the list's date.
+const char URLHAUS_LIST[] =
+    "# Last updated: 2025-12-10 13:05:02 (UTC)\n"
+    "# id,dateadded,url,url_status,last_online,threat,tags,urlhaus_link,reporter\n"
+    "\"4410001\",\"2025-12-10 12:58:11\",\"https://statement-viewer.example/doc/4471\","
+    "\"online\",\"2025-12-10 12:58:11\",\"malware_download\",\"exe\","
+    "\"https://urlhaus.abuse.ch/url/4410001/\",\"tester\"\n";
+
+// The operator imports a public list while the service runs; the program's check of a link on
+// it shows SCAM and names the list.
+TEST_F(CheckerFlow, a_link_on_a_public_list_of_scam_websites_is_a_scam_and_names_the_list) {
+  char linux_data[1024] = {};
+  ASSERT_GT(GetEnvironmentVariableA("CALLWARDEN_SERVICE_DATA", linux_data, sizeof(linux_data)), 0u);
+  ASSERT_TRUE(write_file_bytes(service_dir() + L"\\urlhaus-test.csv", URLHAUS_LIST));
+  ASSERT_TRUE(service_command("import-threats --format urlhaus " + std::string(linux_data) +
+                              "/urlhaus-test.csv"));
+  HWND window = start(L"");
+  ASSERT_NE(window, nullptr);
+  // Every instance loads a new list within two seconds of its import: checked again a second
+  // apart until then.
+  bool scam = false;
+  for (int tries = 0; tries < 5 && !scam; tries++) {
+    if (tries > 0) Sleep(1000);
+    ASSERT_NO_FATAL_FAILURE(
+        check_typed(window, L"Your statement is ready: https://statement-viewer.example/doc/4471"));
+    ASSERT_TRUE(buttons_come_back(window)) << "the answer came";
+    scam = poll([&] { return verdict_card_pixel(window) == SCAM.fill; }, 1500);
+  }
+  ASSERT_TRUE(scam) << "card pixel " << std::hex << verdict_card_pixel(window);
+  const std::wstring shown =
+      L"This message looks like a scam.\r\n- This link is on URLhaus's public list of scam "
+      L"websites (updated 10 December).\r\nAdvice: Do not open the link or type anything into "
+      L"the page it opens: it is known to steal details or money, or to install harmful "
+      L"software. Do not reply, click or pay. If it came by text, forward it to 7726 for free. "
+      L"If you have already paid or shared details, call your bank on 159 and report it to "
+      L"Action Fraud.";
+  bool whole = false;
+  poll(
+      [&] {
+        for (int px : {13, 12, 11})
+          whole = whole || painted_text_difference(window, detail_place(SCAM, px), shown) == 0;
+        return whole;
+      },
+      10000);
+  EXPECT_TRUE(whole) << "the card does not show the list's reason";
+  EXPECT_TRUE(shows(window, status_place(SCAM), L"DANGER: SCAM DETECTED  (Risk Score: 100/100)"));
+}
+
+} // namespace

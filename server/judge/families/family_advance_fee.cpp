@@ -162,4 +162,6 @@ extern const FamilyRule kAdvanceFeeFamily = {
     "It offers you a share of a large sum from a stranger (an inheritance, a dormant account or "
     "money to move abroad): the classic advance-fee fraud.",
     "There is no money. Do not reply or send details or fees: each fee paid leads to another. "
-    "Report it to Action Fraud."};
+    "Report it to Action Fraud.",
+    0,
+    false};

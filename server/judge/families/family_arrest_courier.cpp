@@ -82,10 +82,12 @@ extern const FamilyRule kArrestThreatFamily = {
     3,
     85,
     false,
-    "It claims to be the police, a court or HMRC and threatens arrest or bailiffs unless you pay "
-    "now: an impersonation scam.",
+    "It claims to be the police, a court or another authority and threatens arrest, court or "
+    "bailiffs unless you act at once: an impersonation scam.",
     "The police, courts and HMRC never demand payment by phone or text under threat of arrest. "
-    "Hang up and check with them on a number you find yourself."};
+    "Hang up and check with them on a number you find yourself.",
+    0,
+    false};
 
 extern const FamilyRule kCourierFamily = {
     "courier_fraud",
@@ -99,4 +101,6 @@ extern const FamilyRule kCourierFamily = {
     "It wants your card, PIN or cash handed to a courier or \"officer\" at your door: courier "
     "fraud. The police and banks never collect cards or cash.",
     "Do not hand anything over. Hang up, wait five minutes (or use another phone) and call 159 or "
-    "the police on 101."};
+    "the police on 101.",
+    0,
+    false};

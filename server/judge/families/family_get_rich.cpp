@@ -161,4 +161,6 @@ extern const FamilyRule kGetRichFamily = {
     "It promises easy money from a chain letter, a \"gifting\" or pyramid scheme, work from home "
     "or a free grant, if you pay or recruit first: a get-rich-quick scheme.",
     "Schemes like this pay only the people at the top, and free grants never cost a fee. Do not "
-    "pay, join or pass it on."};
+    "pay, join or pass it on.",
+    0,
+    false};

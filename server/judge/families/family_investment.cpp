@@ -140,7 +140,9 @@ extern const FamilyRule kInvestmentFamily = {
     "It promises guaranteed, fast or doubled returns on crypto or another investment: the mark of "
     "an investment scam.",
     "No genuine investment guarantees high returns or doubles your money. Check the firm on the "
-    "FCA register before you pay anything."};
+    "FCA register before you pay anything.",
+    0,
+    false};
 
 extern const FamilyRule kRecoveryFamily = {
     "recovery_offer",
@@ -154,4 +156,6 @@ extern const FamilyRule kRecoveryFamily = {
     "It offers to get back money you lost to a scam, for a fee first: a \"recovery\" scam aimed at "
     "people who have already been cheated.",
     "No one can charge you up front to recover lost money. Report the first loss to your bank and "
-    "Action Fraud instead."};
+    "Action Fraud instead.",
+    0,
+    false};

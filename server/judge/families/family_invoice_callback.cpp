@@ -42,11 +42,11 @@ const char* const kCharges[] = {"has been charged",
                                 "total charged",
                                 nullptr};
 const char* const kAmounts[] = {"<amount>", nullptr};
-// Asking you to phone, not naming a department: "Customer Care" signing off
+// Asking you to phone or write, not naming a department: "Customer Care" signing off
 // a genuine email asks for no call.
-const char* const kCallbacks[] = {"call",      "call us",        "call our",  "contact our",
-                                  "reach our", "toll-free",      "toll free", "press 1",
-                                  "ring",      "<phone number>", nullptr};
+const char* const kCallbacks[] = {
+    "call",    "call us", "call our",       "contact our", "reach our", "toll-free", "toll free",
+    "press 1", "ring",    "<phone number>", "email",       "e-mail",    "write to",  nullptr};
 const char* const kNotYous[] = {"if you did not",
                                 "if you didn't",
                                 "did not authorise",
@@ -78,7 +78,6 @@ const char* const kNotYous[] = {"if you did not",
                                 "charge is a mistake",
                                 "stop the auto",
                                 "get your money back",
-                                "refund",
                                 nullptr};
 const char* const kProducts[] = {"norton",
                                  "mcafee",
@@ -155,15 +154,11 @@ const CueGroup kGroups[] = {
 } // namespace
 
 extern const FamilyRule kInvoiceCallbackFamily = {
-    "invoice_callback",
-    kGroups,
-    sizeof(kGroups) / sizeof(kGroups[0]),
-    1u << kCallback,
-    (1u << kNotYou) | (1u << kAlarm),
-    3,
-    85,
-    false,
+    "invoice_callback", kGroups, sizeof(kGroups) / sizeof(kGroups[0]), 1u << kCallback,
+    (1u << kNotYou) | (1u << kAlarm), 3, 85, false,
     "It claims you have been charged, or that your computer has a problem, and wants you to phone "
     "a number in the message: a fake invoice or tech-support scam.",
     "Do not call the number. Check your account on the company's own website or your bank "
-    "statement, and never let a caller onto your computer."};
+    "statement, and never let a caller onto your computer.",
+    // What it claims: a charge or a problem with the computer.
+    (1u << kCharge) | (1u << kAlarm), true};

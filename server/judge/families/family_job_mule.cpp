@@ -115,15 +115,11 @@ const CueGroup kGroups[] = {
 } // namespace
 
 extern const FamilyRule kJobMuleFamily = {
-    "job_mule",
-    kGroups,
-    sizeof(kGroups) / sizeof(kGroups[0]),
-    0,
-    (1u << kMule) | (1u << kUpfront) | (1u << kChat),
-    2,
-    85,
-    false,
+    "job_mule", kGroups, sizeof(kGroups) / sizeof(kGroups[0]), 0,
+    (1u << kMule) | (1u << kUpfront) | (1u << kChat), 2, 85, false,
     "It offers easy pay for a job that means passing money through your account, paying to start "
     "or signing up on a chat app: a fake job or money-mule scam.",
     "Never let anyone move money through your account: it is a crime, even if you keep none of "
-    "it. Genuine employers never ask you to pay to start."};
+    "it. Genuine employers never ask you to pay to start.",
+    // A job, money to pass on or a chat app: a fee and a day rate alone are a price list.
+    (1u << kJob) | (1u << kMule) | (1u << kChat), false};

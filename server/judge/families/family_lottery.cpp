@@ -6,11 +6,29 @@ namespace {
 
 enum { kWin, kUnentered, kClaim, kFee, kDetails, kContact, kDeadline };
 
-const char* const kWins[] = {"you have won", "you've won",  "has won",    "have been selected",
-                             "been chosen",  "winner",      "winners",    "winning",
-                             "winnings",     "prize",       "jackpot",    "lottery",
-                             "sweepstake",   "sweepstakes", "prize draw", "award",
-                             "lucky number", "you won",     nullptr};
+// A win, a prize or a draw: what the family's reason says the message claims. Being
+// "selected" for an "award" is how a benefit letter speaks too, so those only tell how
+// you were picked.
+const char* const kWins[] = {"you have won",
+                             "you've won",
+                             "has won",
+                             "winner",
+                             "winners",
+                             "winning",
+                             "winnings",
+                             "prize",
+                             "jackpot",
+                             "lottery",
+                             "sweepstake",
+                             "sweepstakes",
+                             "prize draw",
+                             "you won",
+                             "draw",
+                             "cash award",
+                             "free holiday",
+                             "chosen to receive",
+                             "selected to receive",
+                             nullptr};
 const char* const kUnenteredCues[] = {"email address",
                                       "email id",
                                       "your mobile number",
@@ -35,6 +53,10 @@ const char* const kUnenteredCues[] = {"email address",
                                       "spin to win",
                                       "your name was drawn",
                                       "your number was",
+                                      "have been selected",
+                                      "been chosen",
+                                      "award",
+                                      "lucky number",
                                       nullptr};
 const char* const kClaims[] = {"to claim",
                                "claim your",
@@ -106,4 +128,6 @@ extern const FamilyRule kLotteryFamily = {
     "It says you have won a lottery, draw or prize you never entered and wants a fee, your "
     "details or a call to release it: a prize scam.",
     "You cannot win a draw you never entered, and a real prize never costs a fee. Do not pay, "
-    "call or send details."};
+    "call or send details.",
+    0,
+    false};

@@ -83,7 +83,9 @@ extern const FamilyRule kRentalFamily = {
     "It asks for a deposit by bank transfer for a home or holiday let that nobody can show you: a "
     "rental scam.",
     "Never pay a deposit before you have viewed the place and checked the landlord or agent. Pay "
-    "by card or through the booking site, never by bank transfer."};
+    "by card or through the booking site, never by bank transfer.",
+    0,
+    false};
 
 extern const FamilyRule kPensionFamily = {
     "pension_unlock",
@@ -97,4 +99,6 @@ extern const FamilyRule kPensionFamily = {
     "It offers to unlock your pension early or move it for guaranteed returns: a pension scam. "
     "Taking a pension before 55 can cost more than half of it in tax.",
     "Hang up on pension cold calls. Check any firm on the FCA register and get free guidance from "
-    "Pension Wise."};
+    "Pension Wise.",
+    0,
+    false};

@@ -146,7 +146,9 @@ extern const FamilyRule kRomanceFamily = {
     "Someone you know only by message, a sweetheart or a friend \"stuck abroad\", asks you for "
     "money for an emergency: a romance or stranded-traveller scam.",
     "Never send money to someone you have not met in person, or to a friend you cannot reach on "
-    "a number you know. Talk to family first."};
+    "a number you know. Talk to family first.",
+    0,
+    false};
 
 extern const FamilyRule kSextortionFamily = {
     "sextortion",
@@ -160,4 +162,6 @@ extern const FamilyRule kSextortionFamily = {
     "It claims to have recorded you or hacked your device and demands payment to keep it quiet: "
     "a sextortion threat.",
     "Do not pay or reply: these threats are almost always bluffs sent to thousands. Change any "
-    "password it mentions and report it to Action Fraud."};
+    "password it mentions and report it to Action Fraud.",
+    0,
+    false};

@@ -1,3 +1,7 @@
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
 #include "support/service_harness.h"
 
 namespace {
@@ -93,6 +97,39 @@ TEST_F(CheckService, UnknownTokenIsRefusedBeforeCounting) {
   ServiceReply reply = call(check_body("hello"), "ocp_ffffffffffffffffffffffffffffffff");
   EXPECT_EQ(reply.status, 401);
   EXPECT_EQ(call(check_body("hello")).json["free_checks_left"], 4);
+}
+
+} // namespace
+
+namespace {
+
+// The operator's import-threats, run as its own process beside the running service on the
+// same database (on PostgreSQL, as it is beside several instances): each sees the new list
+// within seconds, with no restart.
+TEST_F(CheckService, AListImportedWhileTheServiceRunsJudgesItsLinksScam) {
+  const std::string link = "https://secure-lloyds-verify.example/login/index.php";
+  ServiceReply before = call(check_body("Please log in at " + link));
+  ASSERT_EQ(before.status, 200);
+  EXPECT_NE(before.json["verdict"], "SCAM");
+
+  std::string command = std::string(LS_SERVICE_BINARY) + " import-threats --data '" + data_.path +
+                        "/data' --format openphish '" LS_TEST_DATA_DIR
+                        "/store/fixtures/threats/openphish.txt'";
+  if (!database_.url().empty()) command += " --database '" + database_.url() + "'";
+  ASSERT_EQ(std::system((command + " > /dev/null").c_str()), 0) << command;
+
+  ServiceReply after;
+  // Within five seconds; a check every quarter second stays within the free checks.
+  for (int tries = 0; tries < 20; ++tries) {
+    after = call(check_body("Please log in at " + link, "PC-" + std::to_string(tries)));
+    if (after.json["verdict"] == "SCAM") break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  }
+  ASSERT_EQ(after.json["verdict"], "SCAM") << after.body;
+  EXPECT_EQ(after.json["reasons"][0].get<std::string>().find("This link is on OpenPhish's public "
+                                                             "list of scam websites (updated "),
+            0u)
+      << after.body;
 }
 
 } // namespace

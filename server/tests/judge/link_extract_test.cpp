@@ -34,6 +34,28 @@ TEST(LinkExtract, ABareDottedNumberIsAnAddressOnlyAsAQuadWithAPath) {
   EXPECT_EQ(hosts[0], "81.2.69.160");
 }
 
+// DNS allows 253 bytes (and so at most 127 labels); a longer name is not a host, so no rule
+// walks it.
+TEST(LinkExtract, ANameLongerThanDnsAllowsIsNoHost) {
+  std::string labels;
+  for (int i = 0; i < 125; ++i)
+    labels += "a.";
+  EXPECT_EQ(hosts_in("https://" + labels + "com/").size(), 1u) << "253 bytes";
+  EXPECT_TRUE(hosts_in("https://" + labels + "ccom/").empty()) << "254 bytes";
+  std::string thirty_two_thousand;
+  for (int i = 0; i < 32000; ++i)
+    thirty_two_thousand += "a.";
+  EXPECT_TRUE(hosts_in(thirty_two_thousand + "com").empty());
+  EXPECT_TRUE(hosts_in("https://" + thirty_two_thousand + "com/").empty());
+}
+
+// Email addresses give a way to write to whoever sent the message.
+TEST(LinkExtract, EmailAddressesAreFoundOnlyWithADomain) {
+  EXPECT_TRUE(holds_email_address("Write to refunds@order-desk.example today."));
+  EXPECT_FALSE(holds_email_address("Follow @olvex or email us, at the usual address."));
+  EXPECT_FALSE(holds_email_address("Meet me @ 5pm, bring @x."));
+}
+
 TEST(LinkExtract, TrimsSurroundingPunctuationAndKeepsSpan) {
   std::string message = "Visit (https://www.gov.uk/vehicle-tax).";
   std::vector<MessageLink> links = extract_links(message, test_suffix_list());

@@ -66,6 +66,9 @@ TEST(PublicSuffixLookup, MalformedHostsGiveNothing) {
   EXPECT_EQ(psl_registered_domain(list, ""), "");
   EXPECT_EQ(psl_registered_domain(list, "a..co.uk"), "");
   EXPECT_EQ(psl_registered_domain(list, ".co.uk"), "");
+  const std::string longest = std::string(247, 'a') + ".co.uk"; // 253 bytes
+  EXPECT_EQ(psl_registered_domain(list, longest), longest);
+  EXPECT_EQ(psl_registered_domain(list, "a" + longest), "") << "254 bytes is no host";
 }
 
 TEST(PublicSuffixFile, DebianListLoadsAndKnowsUkSuffixes) {

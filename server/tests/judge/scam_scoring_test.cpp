@@ -121,7 +121,8 @@ TEST(ScamLength, CuesFarApartInALongEmailDoNotMakeAFamily) {
 TEST(ScamFamilies, WeightNeedsTheRequiredGroupsAndEnoughOfThem) {
   const char* const cues[] = {"x", nullptr};
   const CueGroup groups[] = {{20, cues, true}, {15, cues, true}, {10, cues, true}};
-  FamilyRule rule = {"test", groups, 3, 1u << 0, (1u << 1) | (1u << 2), 2, 40, false, "", ""};
+  FamilyRule rule = {"test", groups, 3, 1u << 0, (1u << 1) | (1u << 2), 2, 40, false,
+                     "",     "",     0, false};
   EXPECT_EQ(family_weight(rule, 0b011), 35);
   EXPECT_EQ(family_weight(rule, 0b101), 30);
   EXPECT_EQ(family_weight(rule, 0b111), 40) << "capped";
@@ -129,6 +130,10 @@ TEST(ScamFamilies, WeightNeedsTheRequiredGroupsAndEnoughOfThem) {
   EXPECT_EQ(family_weight(rule, 0b001), 0) << "needs one of groups 1 and 2";
   rule.min_groups = 3;
   EXPECT_EQ(family_weight(rule, 0b011), 0);
+  rule.min_groups = 2;
+  rule.also_any = 1u << 2;
+  EXPECT_EQ(family_weight(rule, 0b011), 0) << "group 2 is wanted as well";
+  EXPECT_EQ(family_weight(rule, 0b101), 30);
 }
 
 TEST(ScamFamilies, ReasonsNameTheFamilyStrongestFirst) {
