@@ -61,16 +61,21 @@ TEST(DeliveryScamRules, FeesAndUndeliveredParcels) {
 }
 
 TEST(OfficialBodyScamRules, HmrcDvlaEnergyAndTvLicence) {
-  EXPECT_TRUE(fires("HMRC: you are due a tax refund of £312.40. Claim now", "hmrc_story"));
+  EXPECT_TRUE(fires("HMRC: you are due a tax refund of £312.40. Claim now at hmrc-refund-uk.info",
+                    "hmrc_story"));
+  // A story with no way to reach its writer asks nothing of the reader.
+  EXPECT_FALSE(fires("HMRC: you are due a tax refund of £312.40. Claim now", "hmrc_story"));
   EXPECT_FALSE(
       fires("HMRC: your Self Assessment return is due by 31 January. Find out more on GOV.UK",
             "hmrc_story"));
-  EXPECT_TRUE(fires("DVLA: your vehicle tax payment failed. Update your details", "dvla_story"));
+  EXPECT_TRUE(fires("DVLA: your vehicle tax payment failed. Update your details at dvla-renew.top",
+                    "dvla_story"));
   EXPECT_FALSE(
       fires("Your vehicle tax is due on 1 March. Tax your vehicle at www.gov.uk/vehicle-tax",
             "dvla_story"));
   EXPECT_TRUE(fires("You are eligible for a £400 energy rebate. Claim it here", "energy_rebate"));
-  EXPECT_TRUE(fires("Your TV Licence has expired. Pay now to avoid prosecution", "tv_licence"));
+  EXPECT_TRUE(fires("Your TV Licence has expired. Pay now to avoid prosecution: call 0808 157 0420",
+                    "tv_licence"));
   EXPECT_FALSE(fires("Your TV Licence renews on 1 April. No action is needed.", "tv_licence"));
 }
 
